@@ -1,0 +1,4 @@
+// Kernel values the suite uses.
+#pragma once
+
+#include "types.h"

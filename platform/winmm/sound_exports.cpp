@@ -1,0 +1,11 @@
+#include "tables.h"
+
+namespace winmm {
+
+// Placeholder until the library's entries land.
+const platform::ExportTable& SoundExports() {
+    static const platform::ExportTable table{"winmm.dll", {}};
+    return table;
+}
+
+}  // namespace winmm
