@@ -46,6 +46,20 @@ inline constexpr DWORD JOY_BUTTON1 = 0x0001;
 inline constexpr DWORD JOY_BUTTON2 = 0x0002;
 inline constexpr DWORD JOY_BUTTON3 = 0x0004;
 inline constexpr DWORD JOY_BUTTON4 = 0x0008;
+inline constexpr DWORD JOY_BUTTON1CHG = 0x0100;
+inline constexpr DWORD JOY_BUTTON2CHG = 0x0200;
+inline constexpr DWORD JOY_BUTTON3CHG = 0x0400;
+inline constexpr DWORD JOY_BUTTON4CHG = 0x0800;
+
+inline constexpr DWORD JOY_RETURNRAWDATA = 0x00000100;
+inline constexpr DWORD JOY_RETURNPOVCTS = 0x00000200;
+inline constexpr DWORD JOY_RETURNCENTERED = 0x00000400;
+
+inline constexpr DWORD JOY_POVCENTERED = 0xFFFF;
+inline constexpr DWORD JOY_POVFORWARD = 0;
+inline constexpr DWORD JOY_POVRIGHT = 9000;
+inline constexpr DWORD JOY_POVBACKWARD = 18000;
+inline constexpr DWORD JOY_POVLEFT = 27000;
 
 inline constexpr UINT MM_JOY1MOVE = 0x3A0;
 inline constexpr UINT MM_JOY2MOVE = 0x3A1;
