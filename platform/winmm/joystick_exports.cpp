@@ -1,10 +1,14 @@
 #include "tables.h"
+#include "winmm/joystick.h"
 
 namespace winmm {
 
-// Placeholder until the library's entries land.
 const platform::ExportTable& JoystickExports() {
-    static const platform::ExportTable table{"winmm.dll", {}};
+    static const platform::Export entries[] = {
+        PLATFORM_EXPORT(joyGetNumDevs),  PLATFORM_EXPORT(joyGetPosEx),      PLATFORM_EXPORT(joySetThreshold),
+        PLATFORM_EXPORT(joySetCapture),  PLATFORM_EXPORT(joyReleaseCapture),
+    };
+    static const platform::ExportTable table{"winmm.dll", entries};
     return table;
 }
 

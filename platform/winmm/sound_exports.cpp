@@ -1,10 +1,11 @@
 #include "tables.h"
+#include "winmm/sound.h"
 
 namespace winmm {
 
-// Placeholder until the library's entries land.
 const platform::ExportTable& SoundExports() {
-    static const platform::ExportTable table{"winmm.dll", {}};
+    static const platform::Export entries[] = {PLATFORM_EXPORT(sndPlaySoundA)};
+    static const platform::ExportTable table{"winmm.dll", entries};
     return table;
 }
 
