@@ -1,0 +1,371 @@
+#include "blit.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "pixel_format.h"
+#include "rop.h"
+
+namespace gdi32 {
+namespace {
+
+// How source values become destination values.
+struct Translation {
+    enum class Kind {
+        None,            // same format and colours: the bytes themselves
+        IndexMap,        // index -> index
+        IndexToColour,   // index -> colour
+        ColourToIndex,   // colour -> nearest index
+        ColourToMono,    // colour -> 1 where it is the background colour
+        ColourToColour,  // colour -> colour of another true-colour format
+    };
+    Kind kind = Kind::None;
+    std::array<std::uint8_t, 256> indexMap{};
+    std::array<std::uint32_t, 256> colourOf{};
+    NearestColour* matcher = nullptr;
+    Rgb monoBackground = 0;
+};
+
+Translation MakeTranslation(const SurfaceView& from, const SurfaceView& to, bool monoByDcColours, Rgb destText,
+                            Rgb destBackground, Rgb sourceBackground) {
+    using Kind = Translation::Kind;
+    Translation t;
+    const bool fromIndexed = from.bitCount <= 8, toIndexed = to.bitCount <= 8;
+    if (monoByDcColours && from.bitCount == 1) {
+        if (to.bitCount == 1) return t;  // monochrome to monochrome copies the bits
+        if (toIndexed) {
+            t.kind = Kind::IndexMap;
+            t.indexMap[0] = to.table->Nearest(destText);
+            t.indexMap[1] = to.table->Nearest(destBackground);
+        } else {
+            t.kind = Kind::IndexToColour;
+            t.colourOf[0] = destText;
+            t.colourOf[1] = destBackground;
+        }
+        return t;
+    }
+    if (monoByDcColours && to.bitCount == 1) {
+        if (fromIndexed) {
+            t.kind = Kind::IndexMap;
+            for (int i = 0; i < 256; ++i) t.indexMap[static_cast<std::size_t>(i)] = (*from.table)[i] == sourceBackground;
+        } else {
+            t.kind = Kind::ColourToMono;
+            t.monoBackground = Representable(from.bitCount, sourceBackground);
+        }
+        return t;
+    }
+    if (fromIndexed && toIndexed) {
+        if (from.bitCount == to.bitCount && from.table->SameAs(*to.table)) return t;
+        t.kind = Kind::IndexMap;
+        t.indexMap = TranslationMap(*from.table, *to.table);
+    } else if (fromIndexed) {
+        t.kind = Kind::IndexToColour;
+        t.colourOf = from.table->Colours();
+    } else if (toIndexed) {
+        t.kind = Kind::ColourToIndex;
+        t.matcher = &to.table->Matcher();
+    } else if (from.bitCount != to.bitCount) {
+        t.kind = Kind::ColourToColour;
+    }
+    return t;
+}
+
+void Translate(const Translation& t, std::uint32_t* v, int n) {
+    using Kind = Translation::Kind;
+    switch (t.kind) {
+    case Kind::None:
+    case Kind::ColourToColour:
+        return;
+    case Kind::IndexMap:
+        for (int i = 0; i < n; ++i) v[i] = t.indexMap[v[i] & 0xFFu];
+        return;
+    case Kind::IndexToColour:
+        for (int i = 0; i < n; ++i) v[i] = t.colourOf[v[i] & 0xFFu];
+        return;
+    case Kind::ColourToIndex: {
+        std::uint32_t lastIn = std::numeric_limits<std::uint32_t>::max(), lastOut = 0;
+        for (int i = 0; i < n; ++i) {
+            if (v[i] != lastIn) {
+                lastIn = v[i];
+                lastOut = t.matcher->Find(v[i]);
+            }
+            v[i] = lastOut;
+        }
+        return;
+    }
+    case Kind::ColourToMono:
+        for (int i = 0; i < n; ++i) v[i] = v[i] == t.monoBackground ? 1u : 0u;
+        return;
+    }
+}
+
+// Destination-format bytes of a span that starts `lead` pixels into its first byte.
+class RowBuffer {
+public:
+    void Reserve(int lead, int n, int bitCount) {
+        const std::size_t bytes = (static_cast<std::size_t>(lead + n) * static_cast<std::size_t>(bitCount) + 7) / 8;
+        words_.assign(bytes / 4 + 2, 0);
+    }
+    std::uint8_t* Bytes() { return reinterpret_cast<std::uint8_t*>(words_.data()); }
+    std::uint32_t* Words() { return words_.data(); }
+
+private:
+    std::vector<std::uint32_t> words_;  // words, so 32-bit pixels may be stored as such
+};
+
+// The source's pixels for each destination row, converted to the destination's format.
+class SourceRows {
+public:
+    SourceRows(const SurfaceView& source, const Translation& t, const PixelFormat& to, int lead, int n)
+        : source_(source), t_(t), from_(*FormatFor(source.bitCount)), to_(to), lead_(lead), n_(n) {
+        out_.Reserve(lead, n, to.bitCount);
+        values_.resize(static_cast<std::size_t>(n));
+    }
+
+    // Pixels x .. x + n - 1 of row y (1:1).
+    const std::uint8_t* Span(int y, int x) {
+        using Kind = Translation::Kind;
+        const std::uint8_t* row = source_.Row(y);
+        const int from = source_.bitCount, to = to_.bitCount;
+        if (t_.kind == Kind::None && from >= 8) return row + static_cast<std::ptrdiff_t>(x) * (from / 8);
+        std::uint8_t* out = out_.Bytes();
+        if (from == 8 && to == 8 && t_.kind == Kind::IndexMap) {
+            const std::uint8_t* in = row + x;
+            for (int i = 0; i < n_; ++i) out[i] = t_.indexMap[in[i]];
+            return out;
+        }
+        if (from == 8 && to == 32 && t_.kind == Kind::IndexToColour) {
+            const std::uint8_t* in = row + x;
+            std::uint32_t* words = out_.Words();
+            for (int i = 0; i < n_; ++i) words[i] = t_.colourOf[in[i]];
+            return out;
+        }
+        if ((from == 32 || from == 24) && to == 8 && t_.kind == Kind::ColourToIndex) {
+            const int step = from / 8;
+            const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * step;
+            if (t_.matcher->AxisShift() >= 0) {
+                const auto& lookup = t_.matcher->AxisLookup();
+                in += t_.matcher->AxisShift() / 8;
+                for (int i = 0; i < n_; ++i, in += step) out[i] = lookup[*in];
+                return out;
+            }
+        }
+        if (from == 24 && to == 32) {
+            const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * 3;
+            std::uint32_t* words = out_.Words();
+            for (int i = 0; i < n_; ++i, in += 3)
+                words[i] = in[0] | (static_cast<std::uint32_t>(in[1]) << 8) | (static_cast<std::uint32_t>(in[2]) << 16);
+            return out;
+        }
+        from_.read(row, x, n_, values_.data());
+        Translate(t_, values_.data(), n_);
+        to_.write(out, lead_, n_, values_.data());
+        return out;
+    }
+
+    // Scaled: destination column i takes source column columns[i] of row y.
+    const std::uint8_t* Gathered(int y, const std::vector<int>& columns) {
+        if (y == lastRow_) return out_.Bytes();
+        lastRow_ = y;
+        const auto [low, high] = std::minmax_element(columns.begin(), columns.end());
+        rowValues_.resize(static_cast<std::size_t>(*high - *low + 1));
+        from_.read(source_.Row(y), *low, *high - *low + 1, rowValues_.data());
+        Translate(t_, rowValues_.data(), static_cast<int>(rowValues_.size()));
+        for (int i = 0; i < n_; ++i) values_[static_cast<std::size_t>(i)] = rowValues_[static_cast<std::size_t>(columns[static_cast<std::size_t>(i)] - *low)];
+        to_.write(out_.Bytes(), lead_, n_, values_.data());
+        return out_.Bytes();
+    }
+
+private:
+    const SurfaceView& source_;
+    const Translation& t_;
+    const PixelFormat& from_;
+    const PixelFormat& to_;
+    int lead_, n_;
+    int lastRow_ = -1;
+    RowBuffer out_;
+    std::vector<std::uint32_t> values_, rowValues_;
+};
+
+// The brush's pixels under each destination row, in the destination's format.
+class PatternRows {
+public:
+    PatternRows(const BlitSpec& spec, const PixelFormat& to, int x0, int lead, int n)
+        : spec_(spec), to_(to), x0_(x0), lead_(lead), n_(n) {
+        const SurfaceView& dst = *spec.destination;
+        if (spec.brush.kind == BrushSpec::Kind::Pattern && spec.brush.pattern) {
+            const SurfaceView& pattern = *spec.brush.pattern;
+            t_ = MakeTranslation(pattern, dst, true, spec.destText, spec.destBackground, spec.destBackground);
+            rows_.resize(static_cast<std::size_t>(pattern.height));
+            built_.assign(rows_.size(), false);
+            return;
+        }
+        const std::uint32_t value = to.indexed ? dst.table->Nearest(spec.brush.colour) : spec.brush.colour;
+        std::vector<std::uint32_t> values(static_cast<std::size_t>(n), value);
+        solid_.Reserve(lead, n, to.bitCount);
+        to.write(solid_.Bytes(), lead, n, values.data());
+    }
+
+    const std::uint8_t* Row(int y) {
+        if (rows_.empty()) return solid_.Bytes();
+        const SurfaceView& pattern = *spec_.brush.pattern;
+        const int py = y % pattern.height;
+        RowBuffer& row = rows_[static_cast<std::size_t>(py)];
+        if (built_[static_cast<std::size_t>(py)]) return row.Bytes();
+        std::vector<std::uint32_t> tile(static_cast<std::size_t>(pattern.width)), values(static_cast<std::size_t>(n_));
+        FormatFor(pattern.bitCount)->read(pattern.Row(py), 0, pattern.width, tile.data());
+        Translate(t_, tile.data(), pattern.width);
+        for (int i = 0; i < n_; ++i) values[static_cast<std::size_t>(i)] = tile[static_cast<std::size_t>((x0_ + i) % pattern.width)];
+        row.Reserve(lead_, n_, to_.bitCount);
+        to_.write(row.Bytes(), lead_, n_, values.data());
+        built_[static_cast<std::size_t>(py)] = true;
+        return row.Bytes();
+    }
+
+private:
+    const BlitSpec& spec_;
+    const PixelFormat& to_;
+    int x0_, lead_, n_;
+    Translation t_;
+    RowBuffer solid_;
+    std::vector<RowBuffer> rows_;
+    std::vector<bool> built_;
+};
+
+// Destination coordinates [first, last) of a scaled axis whose source coordinate lies inside the
+// source, and the source coordinate of each (sampled at pixel centres).
+void MapAxis(long long destStart, long long destSize, long long srcStart, long long srcSize, bool mirror,
+             long long srcLimit, long long& first, long long& last, std::vector<int>& map) {
+    map.clear();
+    for (long long c = first; c < last; ++c) {
+        long long i = c - destStart;
+        if (mirror) i = destSize - 1 - i;
+        const __int128 offset = (2 * static_cast<__int128>(i) + 1) * srcSize / (2 * destSize);
+        map.push_back(static_cast<int>(std::clamp<__int128>(srcStart + offset, -1, srcLimit)));
+    }
+    std::size_t begin = 0, end = map.size();
+    while (begin < end && (map[begin] < 0 || map[begin] >= srcLimit)) ++begin;
+    while (end > begin && (map[end - 1] < 0 || map[end - 1] >= srcLimit)) --end;
+    map.erase(map.begin() + static_cast<std::ptrdiff_t>(end), map.end());
+    map.erase(map.begin(), map.begin() + static_cast<std::ptrdiff_t>(begin));
+    last = first + static_cast<long long>(end);
+    first += static_cast<long long>(begin);
+}
+
+bool Overlap(const SurfaceView& a, const SurfaceView& b) {
+    const auto a0 = reinterpret_cast<std::uintptr_t>(a.bits), b0 = reinterpret_cast<std::uintptr_t>(b.bits);
+    return a0 < b0 + b.Bytes() && b0 < a0 + a.Bytes();
+}
+
+}  // namespace
+
+std::size_t StrideFor(long long width, int bitCount) {
+    if (width <= 0 || bitCount <= 0 || width > std::numeric_limits<int>::max()) return 0;
+    return static_cast<std::size_t>((width * bitCount + 31) / 32 * 4);
+}
+
+bool RunBlit(const BlitSpec& spec) {
+    const SurfaceView& dst = *spec.destination;
+    const PixelFormat* to = FormatFor(dst.bitCount);
+    const unsigned rop = spec.rop & 0xFFu;
+    const bool usesPattern = RopUsesPattern(rop);
+    const SurfaceView* src = RopUsesSource(rop) ? spec.source : nullptr;
+    if (!to || (RopUsesSource(rop) && !src) || (src && !FormatFor(src->bitCount))) return false;
+    if ((to->indexed && !dst.table) || (src && src->bitCount <= 8 && !src->table)) return false;
+    if (usesPattern && spec.brush.kind == BrushSpec::Kind::Hollow) return true;  // a hollow brush paints nothing
+    if (spec.destWidth <= 0 || spec.destHeight <= 0) return true;
+
+    const bool scaled = src && (spec.srcWidth != spec.destWidth || spec.srcHeight != spec.destHeight ||
+                                spec.mirrorX || spec.mirrorY);
+    if (scaled && (spec.srcWidth <= 0 || spec.srcHeight <= 0)) return true;
+    long long x0 = std::max<long long>(spec.destX, 0);
+    long long x1 = std::min<long long>(spec.destX + spec.destWidth, dst.width);
+    long long y0 = std::max<long long>(spec.destY, 0);
+    long long y1 = std::min<long long>(spec.destY + spec.destHeight, dst.height);
+    long long offsetX = 0, offsetY = 0;  // 1:1: source = destination + offset
+    std::vector<int> columns, rows;      // scaled: source column / row of each destination one from x0 / y0
+    if (src && !scaled) {
+        offsetX = spec.srcX - spec.destX;
+        offsetY = spec.srcY - spec.destY;
+        x0 = std::max(x0, -offsetX);
+        x1 = std::min(x1, src->width - offsetX);
+        y0 = std::max(y0, -offsetY);
+        y1 = std::min(y1, src->height - offsetY);
+    }
+    if (x0 >= x1 || y0 >= y1) return true;
+    if (scaled) {
+        MapAxis(spec.destX, spec.destWidth, spec.srcX, spec.srcWidth, spec.mirrorX, src->width, x0, x1, columns);
+        MapAxis(spec.destY, spec.destHeight, spec.srcY, spec.srcHeight, spec.mirrorY, src->height, y0, y1, rows);
+        if (x0 >= x1 || y0 >= y1) return true;
+    }
+
+    // Reading and writing the same memory: work from a copy of the rows read, unless every pixel is
+    // read from exactly where it is written (then each row is read whole before it is written).
+    SurfaceView source = src ? *src : SurfaceView{};
+    std::vector<std::uint8_t> snapshot;
+    if (src) {
+        const bool samePlace = src->bits == dst.bits && src->stride == dst.stride && src->height == dst.height &&
+                               src->topDown == dst.topDown && src->bitCount == dst.bitCount && !scaled &&
+                               offsetX == 0 && offsetY == 0;
+        if (!samePlace && Overlap(*src, dst)) {
+            const long long first = scaled ? *std::min_element(rows.begin(), rows.end()) : y0 + offsetY;
+            const long long last = scaled ? *std::max_element(rows.begin(), rows.end()) + 1 : y1 + offsetY;
+            snapshot.resize(static_cast<std::size_t>(last - first) * static_cast<std::size_t>(src->stride));
+            for (long long y = first; y < last; ++y)
+                std::memcpy(snapshot.data() + static_cast<std::size_t>(y - first) * static_cast<std::size_t>(src->stride),
+                            src->Row(static_cast<int>(y)), static_cast<std::size_t>(src->stride));
+            source.bits = snapshot.data();
+            source.height = static_cast<int>(last - first);
+            source.topDown = true;
+            offsetY -= first;
+            for (int& r : rows) r -= static_cast<int>(first);
+        }
+    }
+
+    const int bitCount = dst.bitCount;
+    const int n = static_cast<int>(x1 - x0);
+    const int lead = static_cast<int>(x0 % PixelsPerByte(bitCount));
+    const std::size_t byteStart = static_cast<std::size_t>(x0) * static_cast<std::size_t>(bitCount) / 8;
+    const std::size_t byteCount = (static_cast<std::size_t>(lead + n) * static_cast<std::size_t>(bitCount) + 7) / 8;
+    // Sub-byte formats: bits of the span's first and last bytes that belong to pixels outside it.
+    std::uint8_t keepFirst = 0, keepLast = 0;
+    if (bitCount < 8) {
+        const int leadBits = lead * bitCount, endBits = ((lead + n) * bitCount) % 8;
+        keepFirst = static_cast<std::uint8_t>(0xFF00u >> leadBits);
+        keepLast = endBits ? static_cast<std::uint8_t>(0xFFu >> endBits) : 0;
+    }
+    const ResultMask mask = MaskForFormat(bitCount);
+
+    Translation translation;
+    if (src)
+        translation = MakeTranslation(source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
+                                      spec.sourceBackground);
+    std::optional<SourceRows> input;
+    if (src) input.emplace(source, translation, *to, lead, n);
+    std::optional<PatternRows> pattern;
+    if (usesPattern) pattern.emplace(spec, *to, static_cast<int>(x0), lead, n);
+
+    for (long long y = y0; y < y1; ++y) {
+        std::uint8_t* d = dst.Row(static_cast<int>(y)) + byteStart;
+        const std::uint8_t* s = nullptr;
+        if (src)
+            s = scaled ? input->Gathered(rows[static_cast<std::size_t>(y - y0)], columns)
+                       : input->Span(static_cast<int>(y + offsetY), static_cast<int>(x0 + offsetX));
+        const std::uint8_t* p = usesPattern ? pattern->Row(static_cast<int>(y)) : nullptr;
+        const std::uint8_t first = d[0], last = d[byteCount - 1];
+        if (rop == 0xCC && mask.keepsAll) {
+            if (s != d) std::memcpy(d, s, byteCount);
+        } else {
+            ApplyRop(rop, d, s, p, byteCount, mask);
+        }
+        if (keepFirst) d[0] = static_cast<std::uint8_t>((d[0] & ~keepFirst) | (first & keepFirst));
+        if (keepLast) d[byteCount - 1] = static_cast<std::uint8_t>((d[byteCount - 1] & ~keepLast) | (last & keepLast));
+    }
+    return true;
+}
+
+}  // namespace gdi32

@@ -1,0 +1,190 @@
+#include "color_table.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <numeric>
+
+namespace gdi32 {
+namespace {
+
+constexpr std::size_t kCacheSlots = 4096;
+constexpr std::size_t kRecentTables = 64;
+constexpr std::size_t kRecentMaps = 64;
+
+int Red(Rgb c) { return static_cast<int>((c >> 16) & 0xFF); }
+int Green(Rgb c) { return static_cast<int>((c >> 8) & 0xFF); }
+int Blue(Rgb c) { return static_cast<int>(c & 0xFF); }
+
+std::size_t CacheSlot(Rgb colour) { return ((colour * 0x9E3779B1u) >> 20) & (kCacheSlots - 1); }
+
+}  // namespace
+
+NearestColour::NearestColour(std::span<const Rgb> entries) {
+    for (std::size_t i = 0; i < entries.size() && i < 256; ++i) {
+        const Rgb c = entries[i] & 0xFFFFFFu;
+        const bool seen = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
+            return e.r == Red(c) && e.g == Green(c) && e.b == Blue(c);
+        });
+        if (seen) continue;  // a later duplicate can never be the lowest nearest index
+        const int r = Red(c), g = Green(c), b = Blue(c);
+        entries_.push_back({r, g, b, r * r + g * g + b * b, static_cast<std::uint8_t>(i)});
+    }
+    if (entries_.empty()) entries_.push_back({0, 0, 0, 0, 0});
+
+    // A ramp: all entries agree in two channels, so only the third one decides.
+    for (const int shift : {16, 8, 0}) {
+        const auto other = [shift](const Entry& e) {
+            switch (shift) {
+            case 16: return (e.g << 8) | e.b;
+            case 8: return (e.r << 8) | e.b;
+            default: return (e.r << 8) | e.g;
+            }
+        };
+        const int first = other(entries_.front());
+        if (!std::all_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return other(e) == first; }))
+            continue;
+        axisShift_ = shift;
+        for (int v = 0; v < 256; ++v) {
+            int best = INT_MAX;
+            for (const Entry& e : entries_) {
+                const int value = shift == 16 ? e.r : shift == 8 ? e.g : e.b;
+                const int d = (v - value) * (v - value);
+                if (d < best) {
+                    best = d;
+                    axisLookup_[static_cast<std::size_t>(v)] = e.index;
+                }
+            }
+        }
+        return;
+    }
+
+    all_.resize(entries_.size());
+    std::iota(all_.begin(), all_.end(), std::uint8_t{0});
+    coarse_.resize(8 * 8 * 8);
+    fine_.resize(32 * 32 * 32);
+    cacheKey_.assign(kCacheSlots, 0);
+    cacheIndex_.assign(kCacheSlots, 0);
+}
+
+std::uint8_t NearestColour::Find(Rgb colour) {
+    colour &= 0xFFFFFFu;
+    if (axisShift_ >= 0) return axisLookup_[(colour >> axisShift_) & 0xFF];
+    const std::size_t slot = CacheSlot(colour);
+    if (cacheKey_[slot] == (colour | 0x1000000u)) return cacheIndex_[slot];
+    const std::uint8_t index = Search(colour);
+    cacheKey_[slot] = colour | 0x1000000u;
+    cacheIndex_[slot] = index;
+    return index;
+}
+
+std::uint8_t NearestColour::Search(Rgb colour) {
+    const int r = Red(colour), g = Green(colour), b = Blue(colour);
+    Cell& coarse = coarse_[static_cast<std::size_t>(((r >> 5) << 6) | ((g >> 5) << 3) | (b >> 5))];
+    if (!coarse.ready)
+        BuildCell(coarse, all_.data(), static_cast<int>(all_.size()), r & ~31, g & ~31, b & ~31, 32);
+    Cell& fine = fine_[static_cast<std::size_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3))];
+    if (!fine.ready) {
+        std::uint8_t parent[256];
+        std::memcpy(parent, pool_.data() + coarse.first, coarse.count);
+        BuildCell(fine, parent, coarse.count, r & ~7, g & ~7, b & ~7, 8);
+    }
+    int best = INT_MAX;
+    std::uint8_t index = 0;
+    const std::uint8_t* candidates = pool_.data() + fine.first;
+    for (int i = 0; i < fine.count; ++i) {
+        const Entry& e = entries_[candidates[i]];
+        const int d = (r - e.r) * (r - e.r) + (g - e.g) * (g - e.g) + (b - e.b) * (b - e.b);
+        if (d < best) {  // candidates ascend by index, so a tie keeps the lowest
+            best = d;
+            index = e.index;
+        }
+    }
+    return index;
+}
+
+// Keeps the entries of `parent` that are nearest (or tied nearest) for at least one colour of the
+// cell. Against a pivot p, entry e can win at q only where |q-e|^2 - |q-p|^2 = |e|^2 - |p|^2 - 2 q.(e-p)
+// is <= 0; that difference is linear in q, so its least value over the cell is at one corner.
+void NearestColour::BuildCell(Cell& cell, const std::uint8_t* parent, int parentCount, int lowR, int lowG,
+                              int lowB, int size) {
+    const int highR = lowR + size - 1, highG = lowG + size - 1, highB = lowB + size - 1;
+    const int midR = lowR + size / 2, midG = lowG + size / 2, midB = lowB + size / 2;
+    int pivot = parent[0];
+    int best = INT_MAX;
+    for (int i = 0; i < parentCount; ++i) {
+        const Entry& e = entries_[parent[i]];
+        const int d = (midR - e.r) * (midR - e.r) + (midG - e.g) * (midG - e.g) + (midB - e.b) * (midB - e.b);
+        if (d < best) {
+            best = d;
+            pivot = parent[i];
+        }
+    }
+    const Entry& p = entries_[static_cast<std::size_t>(pivot)];
+    cell.first = static_cast<std::uint32_t>(pool_.size());
+    int count = 0;
+    for (int i = 0; i < parentCount; ++i) {
+        const Entry& e = entries_[parent[i]];
+        const int dr = e.r - p.r, dg = e.g - p.g, db = e.b - p.b;
+        const int reach = dr * (dr > 0 ? highR : lowR) + dg * (dg > 0 ? highG : lowG) + db * (db > 0 ? highB : lowB);
+        if (e.norm - p.norm - 2 * reach <= 0) {
+            pool_.push_back(parent[i]);
+            ++count;
+        }
+    }
+    cell.count = static_cast<std::uint16_t>(count);
+    cell.ready = true;
+}
+
+ColorTable::ColorTable(std::uint64_t id, std::span<const Rgb> entries)
+    : id_(id), count_(static_cast<int>(std::clamp<std::size_t>(entries.size(), 1, 256))) {
+    for (std::size_t i = 0; i < entries.size() && i < 256; ++i) colours_[i] = entries[i] & 0xFFFFFFu;
+}
+
+bool ColorTable::SameAs(const ColorTable& other) const {
+    return id_ == other.id_ || (count_ == other.count_ && colours_ == other.colours_);
+}
+
+NearestColour& ColorTable::Matcher() const {
+    if (!matcher_)
+        matcher_ = std::make_unique<NearestColour>(std::span<const Rgb>(colours_.data(), static_cast<std::size_t>(count_)));
+    return *matcher_;
+}
+
+std::shared_ptr<const ColorTable> MakeColorTable(std::span<const Rgb> entries) {
+    static std::vector<std::shared_ptr<const ColorTable>> recent;
+    static std::uint64_t nextId = 1;
+    const ColorTable wanted(0, entries);
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+        if (recent[i]->Count() != wanted.Count() || recent[i]->Colours() != wanted.Colours()) continue;
+        std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
+                    recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return recent.front();
+    }
+    auto table = std::make_shared<const ColorTable>(nextId++, entries);
+    recent.insert(recent.begin(), table);
+    if (recent.size() > kRecentTables) recent.pop_back();
+    return table;
+}
+
+std::array<std::uint8_t, 256> TranslationMap(const ColorTable& from, const ColorTable& to) {
+    struct Known {
+        std::uint64_t from, to;
+        std::array<std::uint8_t, 256> map;
+    };
+    static std::vector<Known> recent;
+    for (std::size_t i = 0; i < recent.size(); ++i) {
+        if (recent[i].from != from.Id() || recent[i].to != to.Id()) continue;
+        std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
+                    recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+        return recent.front().map;
+    }
+    Known known{from.Id(), to.Id(), {}};
+    NearestColour& matcher = to.Matcher();
+    for (int i = 0; i < 256; ++i) known.map[static_cast<std::size_t>(i)] = matcher.Find(from[i]);
+    recent.insert(recent.begin(), known);
+    if (recent.size() > kRecentMaps) recent.pop_back();
+    return known.map;
+}
+
+}  // namespace gdi32
