@@ -80,6 +80,9 @@ inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
 inline constexpr int VREFRESH = 116;
 
+// What GetPixel, SetPixel, SetTextColor and SetBkColor return on failure.
+inline constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
 // Stock objects.
 inline constexpr int WHITE_BRUSH = 0;
 inline constexpr int LTGRAY_BRUSH = 1;
