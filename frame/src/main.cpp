@@ -1,0 +1,3 @@
+#include "frame/testing.h"
+
+int main(int argc, char** argv) { return frame::RunProgram(argc, argv); }

@@ -1,0 +1,50 @@
+// Qt widgets behind the controls, where Qt's own do not behave as the programs expect.
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+
+#include <functional>
+
+namespace frame {
+
+using MouseCallback = std::function<void(QMouseEvent*)>;
+
+// Client area of a form: controls sit on it at fixed pixel places.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    FormWindow();
+    std::function<void()> onClose;
+    MouseCallback onMouseDown;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+class MouseLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    MouseCallback onMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// Shows an image that lives elsewhere (a DIB the GDI layer draws into) at the widget's origin.
+class ImageView : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    std::function<QImage()> image;
+    MouseCallback onMouseDown;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+}  // namespace frame
