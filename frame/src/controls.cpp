@@ -18,13 +18,25 @@ LRESULT FormProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return user32::DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The Windows style bits of a form made with these settings.
+LONG_PTR StyleFor(const Settings& settings) {
+    DWORD style = WS_CLIPCHILDREN;
+    switch (settings.border) {
+        case BorderSetting::None: style |= WS_POPUP; break;
+        case BorderSetting::FixedSingle: style |= WS_CAPTION | WS_SYSMENU; break;
+        case BorderSetting::Default: style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+    }
+    if (settings.border != BorderSetting::None && !settings.noMaxMinButtons) style |= WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    return static_cast<LONG_PTR>(style);
+}
+
 }  // namespace
 
 // ---- Form
 
 FormObject::FormObject(ControlDescription description, FormWindow* window)
     : ControlObject(std::move(description)), window_(window) {
-    hwnd_ = user32::RegisterWindow(window, &FormProcedure);
+    hwnd_ = user32::RegisterWindow(window, &FormProcedure, StyleFor(this->description().settings));
     dc_ = gdi32::CreateCompatibleDC(nullptr);
 }
 

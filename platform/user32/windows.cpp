@@ -30,11 +30,11 @@ WindowRecord* Find(HWND window) {
 
 }  // namespace
 
-HWND RegisterWindow(QWidget* widget, WNDPROC ownProcedure) {
+HWND RegisterWindow(QWidget* widget, WNDPROC ownProcedure, LONG_PTR style) {
     static std::uintptr_t next = 0x10010;
     const HWND handle = reinterpret_cast<HWND>(next);
     next += 0x10;
-    Table()[handle] = WindowRecord{widget, ownProcedure, 0};
+    Table()[handle] = WindowRecord{widget, ownProcedure, style};
     return handle;
 }
 

@@ -9,8 +9,9 @@ class QWidget;
 namespace user32 {
 
 // Registers a top-level widget; `ownProcedure` is the run time's own handling of messages and
-// stays at the end of the chain. Returns the window's handle.
-HWND RegisterWindow(QWidget* widget, WNDPROC ownProcedure);
+// stays at the end of the chain; `style` holds the WS_ bits that match how the window was made.
+// Returns the window's handle.
+HWND RegisterWindow(QWidget* widget, WNDPROC ownProcedure, LONG_PTR style);
 void UnregisterWindow(HWND window);
 QWidget* WidgetOf(HWND window);
 bool IsWindow(HWND window);
