@@ -2,7 +2,7 @@
 // that the form description's events point into, and the end statement.
 #pragma once
 
-#include <win32/types.h>
+#include <win32/api.h>
 
 #include <cstdint>
 #include <memory>
