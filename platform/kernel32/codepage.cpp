@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 
@@ -51,6 +52,16 @@ size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+// How many bytes one '?' stands for where conversion stopped: a whole character that code page
+// 932 lacks, or a broken sequence up to (not including) the first byte that cannot continue it,
+// so that text after a cut-off sequence is kept.
+size_t UnconvertibleLength(std::string_view utf8) {
+    const size_t length = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[0])), utf8.size());
+    size_t used = 1;
+    while (used < length && (static_cast<unsigned char>(utf8[used]) & 0xC0) == 0x80) ++used;
+    return used;
+}
+
 }  // namespace
 
 std::string Cp932FromUtf8(std::string_view utf8) {
@@ -62,7 +73,7 @@ std::string Cp932FromUtf8(std::string_view utf8) {
         pos += converter.Convert(utf8.data() + pos, utf8.size() - pos, out);
         if (pos < utf8.size()) {
             out += '?';
-            pos += Utf8SequenceLength(static_cast<unsigned char>(utf8[pos]));
+            pos += UnconvertibleLength(utf8.substr(pos));
         }
     }
     return out;
