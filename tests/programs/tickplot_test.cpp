@@ -89,10 +89,11 @@ TEST_F(Tickplot, RealTicksLieOnOrJustAboveTheDiagonal) {
     for (int x = 2; x < 30; ++x) {
         for (int y = 0; y <= 500; ++y) {
             if ((image.pixel(x, y) & 0xFFFFFF) != Red) continue;
-            (500 - y >= x ? onOrAbove : below)++;
+            (500 - y >= x - 1 ? onOrAbove : below)++;
         }
     }
-    // A tick never comes before its interval has passed.
+    // A tick never comes before its interval has passed (a reading of whole milliseconds may
+    // show one less).
     EXPECT_GT(onOrAbove, 20);
     EXPECT_EQ(below, 0);
 }
