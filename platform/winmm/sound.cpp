@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -56,16 +57,30 @@ struct Voice {
     std::shared_ptr<const DecodedSound> sound;
     std::unique_ptr<SDL_AudioStream, StreamFree> stream;
     std::uint64_t serial = 0;
-    std::size_t fed = 0;
+    std::size_t fed = 0;          // source bytes put into the stream
+    std::size_t paddingFed = 0;   // silence put after them
+    std::size_t paddingBytes = 0;
+    std::size_t expected = 0;     // device bytes the whole sound makes
+    std::size_t delivered = 0;
     bool flushed = false;
     bool loop = false;
     bool started = false;
 };
 
+// SDL's resampler holds back the last stretch of its input until more arrives (a flush alone does
+// not always release it), so silence is fed after the sound and the output cut at the sound's exact
+// converted length.
+std::size_t ResamplerPaddingFrames(int sourceRate, int deviceRate) {
+    const std::size_t ratio = (static_cast<std::size_t>(sourceRate) + deviceRate - 1) / deviceRate;
+    return 1024 * std::max<std::size_t>(1, ratio);
+}
+
 std::shared_ptr<const DecodedSound> DecodeWav(std::span<const std::uint8_t> image) {
     const auto layout = ParseWav(image);
     if (!layout) return nullptr;
     const std::vector<std::uint8_t> canonical = CanonicalWav(image, *layout);
+    // Compressed data ends on a whole block; the "fact" sample count says where the sound ends.
+    SDL_SetHint(SDL_HINT_WAVE_FACT_CHUNK, "truncate");
     SDL_RWops* source = SDL_RWFromConstMem(canonical.data(), static_cast<int>(canonical.size()));
     if (source == nullptr) return nullptr;
     SDL_AudioSpec spec{};
@@ -211,37 +226,55 @@ private:
         int written = 0;
         while (voice_ && written < length) {
             Voice& v = *voice_;
-            const int got = SDL_AudioStreamGet(v.stream.get(), out + written, length - written);
+            if (v.delivered >= v.expected) {
+                if (!v.loop || v.expected == 0) {
+                    EndVoice();
+                    break;
+                }
+                SDL_AudioStreamClear(v.stream.get());
+                v.fed = v.paddingFed = v.delivered = 0;
+                v.flushed = false;
+            }
+            const int wanted = static_cast<int>(std::min<std::size_t>(length - written, v.expected - v.delivered));
+            const int got = SDL_AudioStreamGet(v.stream.get(), out + written, wanted);
             if (got > 0) {
                 if (!v.started) {
                     v.started = true;
                     lastStart_ = Clock::now();
                 }
                 written += got;
+                v.delivered += static_cast<std::size_t>(got);
                 continue;
             }
-            const std::vector<Uint8>& bytes = v.sound->bytes;
-            if (got < 0) {
-                EndVoice();
-            } else if (v.fed < bytes.size()) {
-                const std::size_t piece = std::min(bytes.size() - v.fed, kFeedFrames * v.sound->FrameBytes());
-                if (SDL_AudioStreamPut(v.stream.get(), bytes.data() + v.fed, static_cast<int>(piece)) != 0) {
-                    EndVoice();
-                } else {
-                    v.fed += piece;
-                }
-            } else if (!v.flushed) {
-                SDL_AudioStreamFlush(v.stream.get());
-                v.flushed = true;
-            } else if (v.loop && !bytes.empty()) {
-                SDL_AudioStreamClear(v.stream.get());
-                v.fed = 0;
-                v.flushed = false;
-            } else {
-                EndVoice();
-            }
+            if (got < 0 || !Feed(v)) EndVoice();
         }
         if (written < length) std::memset(out + written, have_.silence, static_cast<std::size_t>(length - written));
+    }
+
+    // Puts the next piece of the sound (or of the silence after it) into the stream; false once
+    // there is nothing left to put.
+    static bool Feed(Voice& v) {
+        const DecodedSound& sound = *v.sound;
+        const std::size_t pieceBytes = kFeedFrames * sound.FrameBytes();
+        if (v.fed < sound.bytes.size()) {
+            const std::size_t piece = std::min(sound.bytes.size() - v.fed, pieceBytes);
+            if (SDL_AudioStreamPut(v.stream.get(), sound.bytes.data() + v.fed, static_cast<int>(piece)) != 0) return false;
+            v.fed += piece;
+            return true;
+        }
+        if (v.paddingFed < v.paddingBytes) {
+            std::array<Uint8, 4096> silence;
+            silence.fill(sound.format == AUDIO_U8 ? 0x80 : 0);
+            std::size_t piece = std::min(v.paddingBytes - v.paddingFed, silence.size());
+            piece -= piece % sound.FrameBytes();
+            if (piece == 0 || SDL_AudioStreamPut(v.stream.get(), silence.data(), static_cast<int>(piece)) != 0) return false;
+            v.paddingFed += piece;
+            return true;
+        }
+        if (v.flushed) return false;
+        SDL_AudioStreamFlush(v.stream.get());
+        v.flushed = true;
+        return true;
     }
 
     // Called with voiceMutex_ held.
@@ -262,6 +295,11 @@ private:
                                                      have_.channels, have_.freq);
         if (stream == nullptr) return nullptr;
         auto voice = std::make_unique<Voice>();
+        const std::size_t frames = sound->bytes.size() / sound->FrameBytes();
+        const std::size_t deviceFrameBytes = SDL_AUDIO_BITSIZE(have_.format) / 8 * std::size_t{have_.channels};
+        voice->expected = frames * static_cast<std::size_t>(have_.freq) / static_cast<std::size_t>(sound->rate) *
+                          deviceFrameBytes;
+        voice->paddingBytes = ResamplerPaddingFrames(sound->rate, have_.freq) * sound->FrameBytes();
         voice->sound = std::move(sound);
         voice->stream.reset(stream);
         voice->serial = ++nextSerial_;
