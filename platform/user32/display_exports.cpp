@@ -1,10 +1,16 @@
 #include "tables.h"
+#include "user32/display.h"
 
 namespace user32 {
 
-// Placeholder until the library's entries land.
 const platform::ExportTable& DisplayExports() {
-    static const platform::ExportTable table{"user32.dll", {}};
+    static const platform::Export entries[] = {
+        PLATFORM_EXPORT(EnumDisplaySettingsA),
+        PLATFORM_EXPORT(ChangeDisplaySettingsA),
+        PLATFORM_EXPORT(GetDC),
+        PLATFORM_EXPORT(ReleaseDC),
+    };
+    static const platform::ExportTable table{"user32.dll", entries};
     return table;
 }
 
