@@ -21,12 +21,17 @@ std::size_t CacheSlot(Rgb colour) { return ((colour * 0x9E3779B1u) >> 20) & (kCa
 }  // namespace
 
 NearestColour::NearestColour(std::span<const Rgb> entries) {
+    // Distinct colours, each at its lowest index: a later duplicate can never be the answer.
+    std::vector<std::pair<Rgb, std::uint8_t>> sorted;
+    for (std::size_t i = 0; i < entries.size() && i < 256; ++i)
+        sorted.emplace_back(entries[i] & 0xFFFFFFu, static_cast<std::uint8_t>(i));
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<bool> first(256, false);
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        if (i == 0 || sorted[i].first != sorted[i - 1].first) first[sorted[i].second] = true;
     for (std::size_t i = 0; i < entries.size() && i < 256; ++i) {
+        if (!first[i]) continue;
         const Rgb c = entries[i] & 0xFFFFFFu;
-        const bool seen = std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) {
-            return e.r == Red(c) && e.g == Green(c) && e.b == Blue(c);
-        });
-        if (seen) continue;  // a later duplicate can never be the lowest nearest index
         const int r = Red(c), g = Green(c), b = Blue(c);
         entries_.push_back({r, g, b, r * r + g * g + b * b, static_cast<std::uint8_t>(i)});
     }
@@ -34,27 +39,37 @@ NearestColour::NearestColour(std::span<const Rgb> entries) {
 
     // A ramp: all entries agree in two channels, so only the third one decides.
     for (const int shift : {16, 8, 0}) {
-        const auto other = [shift](const Entry& e) {
-            switch (shift) {
-            case 16: return (e.g << 8) | e.b;
-            case 8: return (e.r << 8) | e.b;
-            default: return (e.r << 8) | e.g;
-            }
+        const auto value = [shift](const Entry& e) { return shift == 16 ? e.r : shift == 8 ? e.g : e.b; };
+        const auto others = [shift](const Entry& e) {
+            return shift == 16 ? (e.g << 8) | e.b : shift == 8 ? (e.r << 8) | e.b : (e.r << 8) | e.g;
         };
-        const int first = other(entries_.front());
-        if (!std::all_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return other(e) == first; }))
+        const int common = others(entries_.front());
+        if (!std::all_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return others(e) == common; }))
             continue;
         axisShift_ = shift;
+        // The lowest index holding each channel value, then for every value the nearest held value
+        // below and above it; a tie in distance goes to the lower index.
+        std::array<int, 256> indexAt;
+        indexAt.fill(-1);
+        for (const Entry& e : entries_)
+            if (indexAt[static_cast<std::size_t>(value(e))] < 0) indexAt[static_cast<std::size_t>(value(e))] = e.index;
+        std::array<int, 256> below, above;
+        for (int v = 0, last = -1; v < 256; ++v) {
+            if (indexAt[static_cast<std::size_t>(v)] >= 0) last = v;
+            below[static_cast<std::size_t>(v)] = last;
+        }
+        for (int v = 255, next = -1; v >= 0; --v) {
+            if (indexAt[static_cast<std::size_t>(v)] >= 0) next = v;
+            above[static_cast<std::size_t>(v)] = next;
+        }
         for (int v = 0; v < 256; ++v) {
-            int best = INT_MAX;
-            for (const Entry& e : entries_) {
-                const int value = shift == 16 ? e.r : shift == 8 ? e.g : e.b;
-                const int d = (v - value) * (v - value);
-                if (d < best) {
-                    best = d;
-                    axisLookup_[static_cast<std::size_t>(v)] = e.index;
-                }
-            }
+            const int low = below[static_cast<std::size_t>(v)], high = above[static_cast<std::size_t>(v)];
+            int pick;
+            if (low < 0) pick = high;
+            else if (high < 0) pick = low;
+            else if (v - low != high - v) pick = v - low < high - v ? low : high;
+            else pick = indexAt[static_cast<std::size_t>(low)] < indexAt[static_cast<std::size_t>(high)] ? low : high;
+            axisLookup_[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(indexAt[static_cast<std::size_t>(pick)]);
         }
         return;
     }

@@ -41,6 +41,8 @@ std::vector<NamedTable> TablesToSearch() {
     tables.push_back({"grey ramp", grey});
     tables.push_back({"green ramp", Ramp(1)});
     tables.push_back({"halving ramp", Ramp(2, Halve)});
+    tables.push_back({"doubling ramp", Ramp(0, Double)});  // gaps: odd values tie between neighbours
+    tables.push_back({"falling ramp in steps of 4", Ramp(1, [](int i) { return (255 - i) & ~3; })});
     Table noisyRamp = Ramp(0);
     noisyRamp[17] = Rgb(17, 1, 0);
     tables.push_back({"red ramp with one stray entry", noisyRamp});
