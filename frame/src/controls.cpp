@@ -240,6 +240,7 @@ void TextBox::setText(std::string_view text) const {
         box.line()->setText(Q(text));
     } else {
         box.edit()->setPlainText(ForDisplay(text));
+        box.endsWithCarriageReturn = text.ends_with('\r');
     }
 }
 
@@ -283,8 +284,12 @@ void TextBox::setSelText(std::string_view text) const {
         return;
     }
     QTextCursor cursor = box.edit()->textCursor();
+    const bool atEnd = !cursor.hasSelection() && cursor.position() == box.edit()->document()->characterCount() - 1;
+    // Text that arrives in pieces may split a CR LF between two of them.
+    if (atEnd && box.endsWithCarriageReturn && text.starts_with('\n')) text.remove_prefix(1);
     cursor.insertText(ForDisplay(text));
     box.edit()->setTextCursor(cursor);
+    box.endsWithCarriageReturn = atEnd ? text.ends_with('\r') : false;
 }
 
 void ListBox::clear() const { detail::FindControlAs<ListBoxObject>(name()).list()->clear(); }

@@ -61,6 +61,8 @@ public:
     QWidget* widget() const override { return line_ ? static_cast<QWidget*>(line_) : edit_; }
     QLineEdit* line() const { return line_; }
     QPlainTextEdit* edit() const { return edit_; }
+    // The text ends with a CR shown as a break; an LF appended next completes that same break.
+    bool endsWithCarriageReturn = false;
 
 private:
     QPointer<QLineEdit> line_;

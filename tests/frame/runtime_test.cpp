@@ -90,6 +90,10 @@ TEST_F(Runtime, TextBoxAppendsThroughSelectionStartAndSelectedText) {
     multi.setSelStart(12);  // after the break
     multi.setSelText("^");
     EXPECT_EQ(multi.text(), "Te|xt2line\r\n^next");
+    multi.setSelStart(multi.textLength());
+    multi.setSelText("x\r");
+    multi.setSelText("\ny");  // a CR LF split between two appends is one break
+    EXPECT_EQ(multi.text(), "Te|xt2line\r\n^nextx\r\ny");
     multi.setText(std::string("a\0b<b>", 6));
     EXPECT_EQ(multi.text(), std::string("a\0b<b>", 6));  // plain text, NUL kept
 
