@@ -14,6 +14,7 @@
 
 #include "controls.h"
 #include "frame/testing.h"
+#include "platform/events.h"
 
 namespace frame {
 namespace {
@@ -308,6 +309,8 @@ void StartForm() {
     window->show();
 }
 
+void InstallGuard() { platform::SetEventGuard(&detail::Guarded); }
+
 void InstallFonts(QApplication& app) {
     QFont font("IPAPGothic");
     font.setPixelSize(12);  // 9 pt at 96 dpi
@@ -413,6 +416,7 @@ void EndProgram(int exitCode) {
 int RunProgram(int argc, char** argv) {
     QApplication app(argc, argv);
     InstallFonts(app);
+    InstallGuard();
     try {
         StartForm();
     } catch (const RuntimeError& error) {
@@ -438,6 +442,7 @@ void StartProgram() {
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
         static QApplication app(argc, argv);
         InstallFonts(app);
+        InstallGuard();
     }
     try {
         StartForm();
