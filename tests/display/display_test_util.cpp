@@ -1,7 +1,7 @@
 #include "display_test_util.h"
 
 #include <cmath>
-#include <regex>
+#include <cstdio>
 #include <sstream>
 
 #include "user32/display.h"
@@ -12,6 +12,14 @@ namespace {
 
 bool StartsWithSpace(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
+// The number that follows `word` in `line`, or -1.
+double NumberAfter(const std::string& line, const std::string& word) {
+    const std::size_t at = line.find(word);
+    if (at == std::string::npos) return -1;
+    double value = -1;
+    return std::sscanf(line.c_str() + at + word.size(), "%lf", &value) == 1 ? value : -1;
+}
+
 }  // namespace
 
 XrandrView QueryXrandr() {
@@ -20,46 +28,44 @@ XrandrView QueryXrandr() {
     if (result.exitCode != 0) return view;
     std::istringstream in(result.output);
     std::string line;
-    const std::regex screenLine(R"(^Screen \d+:.*current (\d+) x (\d+),)");
-    const std::regex outputLine(R"(^(\S+) connected( primary)?)");
-    const std::regex modeLine(R"(^  \S.*\(0x[0-9a-f]+\)\s+[0-9.]+MHz(.*)$)");
-    const std::regex hLine(R"(^\s+h: width\s+(\d+))");
-    const std::regex vLine(R"(^\s+v: height\s+(\d+).*clock\s+([0-9.]+)Hz)");
     bool inOutput = false;
     bool primaryFound = false;
     bool modeIsCurrent = false;
     ModeKey mode;
-    std::smatch m;
     while (std::getline(in, line)) {
-        if (std::regex_search(line, m, screenLine)) {
-            view.screenWidth = std::stoi(m[1]);
-            view.screenHeight = std::stoi(m[2]);
+        if (line.starts_with("Screen ")) {
+            const std::size_t at = line.find("current ");
+            if (at != std::string::npos) std::sscanf(line.c_str() + at, "current %d x %d", &view.screenWidth, &view.screenHeight);
             continue;
         }
         if (!StartsWithSpace(line)) {
             inOutput = false;
-            if (std::regex_search(line, m, outputLine)) {
-                // The primary output wins over the first connected one.
-                const bool primary = m[2].matched;
-                if (view.output.empty() || (primary && !primaryFound)) {
-                    view.modes.clear();
-                    view.current.reset();
-                    view.output = m[1];
-                    inOutput = true;
-                    primaryFound = primary;
-                }
+            std::istringstream words(line);
+            std::string name, state, third;
+            words >> name >> state >> third;
+            if (state != "connected") continue;
+            // The primary output wins over the first connected one.
+            const bool primary = third == "primary";
+            if (view.output.empty() || (primary && !primaryFound)) {
+                view.modes.clear();
+                view.current.reset();
+                view.output = name;
+                inOutput = true;
+                primaryFound = primary;
             }
             continue;
         }
         if (!inOutput) continue;
-        if (std::regex_search(line, m, modeLine)) {
-            modeIsCurrent = m[1].str().find("*current") != std::string::npos;
+        const std::size_t text = line.find_first_not_of(" \t");
+        if (line.starts_with("  ") && line[2] != ' ' && line.find("(0x") != std::string::npos &&
+            line.find("MHz") != std::string::npos) {
+            modeIsCurrent = line.find("*current") != std::string::npos;
             mode = {};
-        } else if (std::regex_search(line, m, hLine)) {
-            mode.width = std::stoi(m[1]);
-        } else if (std::regex_search(line, m, vLine)) {
-            mode.height = std::stoi(m[1]);
-            mode.rate = static_cast<int>(std::lround(std::stod(m[2])));
+        } else if (line.compare(text, 2, "h:") == 0) {
+            mode.width = static_cast<int>(NumberAfter(line, "width"));
+        } else if (line.compare(text, 2, "v:") == 0) {
+            mode.height = static_cast<int>(NumberAfter(line, "height"));
+            mode.rate = static_cast<int>(std::lround(NumberAfter(line, "clock")));
             view.modes.push_back(mode);
             if (modeIsCurrent) view.current = mode;
         }
@@ -70,13 +76,10 @@ XrandrView QueryXrandr() {
 XdpyinfoView QueryXdpyinfo() {
     XdpyinfoView view;
     const auto result = testsupport::RunCommand({"xdpyinfo"});
-    std::smatch m;
-    const std::regex dimensions(R"(dimensions:\s+(\d+)x(\d+) pixels \((\d+)x(\d+) millimeters\))");
-    if (std::regex_search(result.output, m, dimensions)) {
-        view.width = std::stoi(m[1]);
-        view.height = std::stoi(m[2]);
-        view.widthMm = std::stoi(m[3]);
-        view.heightMm = std::stoi(m[4]);
+    const std::size_t at = result.output.find("dimensions:");
+    if (at != std::string::npos) {
+        std::sscanf(result.output.c_str() + at, "dimensions: %dx%d pixels (%dx%d millimeters)", &view.width,
+                    &view.height, &view.widthMm, &view.heightMm);
     }
     return view;
 }
