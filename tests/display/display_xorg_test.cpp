@@ -1,6 +1,6 @@
 // The display layer against a real X server with several modes: Xorg with the dummy driver, whose
-// own view (xrandr, xdpyinfo) is the reference. The layer keeps one X connection per process, so
-// every test here shares one server; each test leaves the server in its start mode.
+// own view (xrandr, xdpyinfo) is the reference. Every test in a process shares one server, and each
+// leaves it in its start mode.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -42,40 +42,37 @@ constexpr DWORD kDriverFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | D
 // The server starts in the configuration's preferred mode.
 constexpr ModeKey kStartMode{1024, 768, 75};
 
+// The layer keeps its X connection for the life of the process, so the server must live as long:
+// it is started by the first suite set-up and stopped at exit (or by its guards, see
+// XorgDummySession), not at suite tear-down, which --gtest_repeat would follow with a new server.
+displaytest::XorgDummySession* Server() {
+    static const std::unique_ptr<displaytest::XorgDummySession> server = [] {
+        auto session = std::make_unique<displaytest::XorgDummySession>(XORG_DUMMY_CONFIG);
+        if (session->ok()) {
+            // The first display call fixes the mode that a null record returns to.
+            DEVMODEA record{};
+            user32::EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &record);
+        }
+        return session;
+    }();
+    return server.get();
+}
+
 class XorgDisplay : public testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (const std::string why = displaytest::XorgDummySession::Unavailable(); !why.empty()) {
-            skipReason_ = why;
-            return;
-        }
-        server_ = std::make_unique<displaytest::XorgDummySession>(XORG_DUMMY_CONFIG);
-        if (!server_->ok()) return;
-        // The first display call fixes the mode that a null record returns to.
-        DEVMODEA record{};
-        user32::EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &record);
-    }
-    static void TearDownTestSuite() { server_.reset(); }
-
     void SetUp() override {
-        if (!skipReason_.empty()) GTEST_SKIP() << skipReason_;
-        ASSERT_TRUE(server_ && server_->ok()) << "Xorg did not start\n" << (server_ ? server_->Diagnostics() : "");
+        if (const std::string why = displaytest::XorgDummySession::Unavailable(); !why.empty()) GTEST_SKIP() << why;
+        ASSERT_TRUE(Server()->ok()) << "Xorg did not start\n" << Server()->Diagnostics();
         ASSERT_EQ(CurrentXrandrMode(), kStartMode);
     }
     void TearDown() override {
-        if (!server_ || !server_->ok()) return;
+        if (IsSkipped() || !Server()->ok()) return;
         EXPECT_EQ(user32::ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
         EXPECT_EQ(CurrentXrandrMode(), kStartMode);
     }
 
     static ModeKey CurrentXrandrMode() { return displaytest::QueryXrandr().current.value_or(ModeKey{}); }
-
-    static std::unique_ptr<displaytest::XorgDummySession> server_;
-    static std::string skipReason_;
 };
-
-std::unique_ptr<displaytest::XorgDummySession> XorgDisplay::server_;
-std::string XorgDisplay::skipReason_;
 
 TEST_F(XorgDisplay, ListsEveryModeXrandrReportsOnceInOrder) {
     const auto xrandr = displaytest::QueryXrandr();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,22 @@ void InstallGuards() {
         action.sa_handler = OnTerminatingSignal;
         sigemptyset(&action.sa_mask);
         sigaction(signal, &action, &previousActions[signal]);
+        // A signal this process was told to ignore stays ignored.
+        if (previousActions[signal].sa_handler == SIG_IGN) sigaction(signal, &previousActions[signal], nullptr);
+    }
+}
+
+// Work folders are named after the test process, so those of processes killed outright can go.
+constexpr const char* kWorkDirPrefix = "/tmp/display-xorg-";
+
+void RemoveStaleWorkDirs() {
+    std::error_code error;
+    const std::string prefix = std::filesystem::path(kWorkDirPrefix).filename();
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp", error)) {
+        const std::string name = entry.path().filename();
+        if (!name.starts_with(prefix)) continue;
+        const pid_t owner = static_cast<pid_t>(std::atol(name.c_str() + prefix.size()));
+        if (owner > 0 && kill(owner, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(entry.path(), error);
     }
 }
 
@@ -77,8 +94,9 @@ XorgDummySession::XorgDummySession(const std::string& configPath) {
         hadDisplay_ = true;
         previousDisplay_ = d;
     }
-    char pattern[] = "/tmp/display-xorg-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
+    RemoveStaleWorkDirs();
+    std::string pattern = std::string(kWorkDirPrefix) + std::to_string(getpid()) + "-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return;
     workDir_ = pattern;
     // An empty directory of our own stands in for /etc/X11/xorg.conf.d.
     const std::string configDir = workDir_ + "/xorg.conf.d";
