@@ -249,6 +249,25 @@ TEST_F(XorgDisplay, ListingSwitchingAndRestoringAsTheSwitcherDoes) {
     EXPECT_EQ(CurrentXrandrMode(), kStartMode);
 }
 
+TEST_F(XorgDisplay, FindsItsOutputWhenNotPrimaryAndLightsItWhenDark) {
+    const std::vector<ModeKey> modes = displaytest::ListedModes();
+    ASSERT_EQ(testsupport::RunCommand({"xrandr", "--noprimary"}).exitCode, 0);
+    EXPECT_EQ(displaytest::ListedModes(), modes) << "the first connected output stands in";
+    ASSERT_EQ(testsupport::RunCommand({"xrandr", "--output", "DUMMY0", "--off"}).exitCode, 0);
+    ASSERT_FALSE(displaytest::QueryXrandr().current);
+    EXPECT_EQ(displaytest::ListedModes(), modes);
+
+    // A dark output takes a free CRTC.
+    auto record = displaytest::ListedRecord(800, 600);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(user32::ChangeDisplaySettingsA(&*record, 0), DISP_CHANGE_SUCCESSFUL);
+    const auto xrandr = displaytest::QueryXrandr();
+    EXPECT_EQ(xrandr.current, (ModeKey{800, 600, 60}));
+    EXPECT_EQ(xrandr.screenWidth, 800);
+    EXPECT_EQ(ReadScreenState(), (ScreenState{32, 800, 600, 60}));
+    EXPECT_EQ(testsupport::RunCommand({"xrandr", "--output", "DUMMY0", "--primary"}).exitCode, 0);
+}
+
 TEST_F(XorgDisplay, AChangeOutlivesTheProcessThatMadeIt) {
     const auto result = testsupport::RunCommand({SWITCH_MODE_TOOL, "800", "600"});
     EXPECT_EQ(result.exitCode, 0) << result.output;
