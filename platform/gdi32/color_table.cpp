@@ -5,6 +5,8 @@
 #include <cstring>
 #include <numeric>
 
+#include "immortal.h"
+
 namespace gdi32 {
 namespace {
 
@@ -167,7 +169,7 @@ NearestColour& ColorTable::Matcher() const {
 }
 
 std::shared_ptr<const ColorTable> MakeColorTable(std::span<const Rgb> entries) {
-    static std::vector<std::shared_ptr<const ColorTable>> recent;
+    auto& recent = Immortal<std::vector<std::shared_ptr<const ColorTable>>>();
     static std::uint64_t nextId = 1;
     const ColorTable wanted(0, entries);
     for (std::size_t i = 0; i < recent.size(); ++i) {
@@ -187,7 +189,7 @@ std::array<std::uint8_t, 256> TranslationMap(const ColorTable& from, const Color
         std::uint64_t from, to;
         std::array<std::uint8_t, 256> map;
     };
-    static std::vector<Known> recent;
+    auto& recent = Immortal<std::vector<Known>>();
     for (std::size_t i = 0; i < recent.size(); ++i) {
         if (recent[i].from != from.Id() || recent[i].to != to.Id()) continue;
         std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),

@@ -1,5 +1,6 @@
 #include "objects.h"
 
+#include "immortal.h"
 #include "win32/gdi32.h"
 
 namespace gdi32 {
@@ -11,10 +12,7 @@ constexpr std::size_t kMaxSlots = std::size_t{1} << 24;
 
 }  // namespace
 
-ObjectTable& ObjectTable::Instance() {
-    static ObjectTable table;
-    return table;
-}
+ObjectTable& ObjectTable::Instance() { return Immortal<ObjectTable>(); }
 
 ObjectTable::ObjectTable() {
     static_assert(sizeof(Handle) == 8, "handles carry a 32-bit generation");

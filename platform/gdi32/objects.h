@@ -42,7 +42,8 @@ enum class ObjectKind : std::uint8_t { DeviceContext = 1, Bitmap = 2, Brush = 3 
 // is retired. Zero, stale, foreign and wrong-kind handles all look up as nothing.
 class ObjectTable {
 public:
-    static ObjectTable& Instance();
+    static ObjectTable& Instance();  // the one table of the process
+    ObjectTable();
 
     Handle Add(DeviceContextObject object);
     Handle Add(BitmapObject object, bool stock = false);
@@ -58,8 +59,6 @@ public:
     Handle StockBitmap() const { return stockBitmap_; }
 
 private:
-    ObjectTable();
-
     struct Slot {
         std::uint32_t generation = 1;
         bool stock = false;
