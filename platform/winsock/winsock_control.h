@@ -11,7 +11,7 @@
 //   Close           -       abandon -> Closed     -> Closed  -> Closed             -> Closed
 //
 // Property writes are taken in every state except LocalPort (Closed only, else 40020); a port
-// below 0 or above 65535 is refused with 380. Connect checks nothing itself: an empty or unknown
+// below 0 or above 65535 is refused with 380. Connect does not check host or port: an empty or unknown
 // host raises Error 11001, port 0 Error 10049, and every failure leaves the state Error until
 // Close. A connection attempt gives up with Error 10060 after the connect timeout (30 s).
 #pragma once
