@@ -29,5 +29,8 @@ function(suite_program name)
   foreach(file IN LISTS ARG_DATA)
     configure_file(${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} COPYONLY)
   endforeach()
+  add_test(NAME version_record_${name}
+           COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DNAME=${name} "-DDESCRIPTION=${ARG_DESCRIPTION}"
+                   -DOUT=${CMAKE_CURRENT_BINARY_DIR}/version_record.bin -P ${SUITE_CMAKE_DIR}/CheckVersionRecord.cmake)
   set_property(GLOBAL APPEND PROPERTY SUITE_PROGRAM_TARGETS ${name})
 endfunction()
