@@ -130,7 +130,7 @@ struct Side {
 class Translation : public ::testing::TestWithParam<std::tuple<Side, Side>> {};
 
 TEST_P(Translation, EachPixelBecomesItsColourInTheDestination) {
-    const auto [from, to] = GetParam();
+    const Side from = std::get<0>(GetParam()), to = std::get<1>(GetParam());
     std::mt19937 random(31u * static_cast<unsigned>(from.bitCount) + static_cast<unsigned>(to.bitCount));
     const auto tableFor = [](const Side& side) {
         std::mt19937 r(static_cast<unsigned>(side.tableSeed));
