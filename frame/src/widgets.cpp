@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 
 namespace frame {
 
@@ -22,6 +23,31 @@ void MouseLabel::mousePressEvent(QMouseEvent* event) {
         onMouseDown(event);
     } else {
         QLabel::mousePressEvent(event);
+    }
+}
+
+void MouseLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = contentsRect();
+    const int lineHeight = font().pixelSize() > 0 ? font().pixelSize() : fontMetrics().height();
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.setClipRect(area);
+    int y = area.top();
+    for (const QString& paragraph : text().split('\n')) {
+        QTextLayout layout(paragraph, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(area.width());
+            line.setPosition(QPointF(0, y - area.top()));
+            y += lineHeight;
+        }
+        layout.endLayout();
+        layout.draw(&painter, area.topLeft());
+        if (y > area.bottom()) break;
     }
 }
 

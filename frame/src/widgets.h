@@ -24,6 +24,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 
+// A label that lays its lines one font height apart, as the designs' fonts did on Windows (a
+// 12-pixel font, 12-pixel lines), so that the texts fit the boxes they were written for.
 class MouseLabel : public QLabel {
     Q_OBJECT
 public:
@@ -32,6 +34,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // Shows an image that lives elsewhere (a DIB the GDI layer draws into) at the widget's origin.
