@@ -1,5 +1,6 @@
 #include "user32/display.h"
 
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -122,7 +123,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags) {
 
     display::ModeChoice choice;
     if (lpDevMode == nullptr) {
-        choice = {DISP_CHANGE_SUCCESSFUL, defaultMode};
+        const bool listed = std::find(screen.modes.begin(), screen.modes.end(), defaultMode) != screen.modes.end();
+        choice = {listed ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_BADMODE, defaultMode};
     } else {
         choice = display::ChooseMode(*lpDevMode, screen.modes, screen.current);
     }
