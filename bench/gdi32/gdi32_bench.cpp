@@ -86,9 +86,7 @@ void BM_DrawBlend(benchmark::State& state) {
 BENCHMARK(BM_DrawBlend)->Unit(benchmark::kMicrosecond);
 
 // BitBlt between two 1024 x 768 surfaces of one format and table; bytes are the destination's.
-void BM_BitBlt(benchmark::State& state) {
-    const int bitCount = static_cast<int>(state.range(0));
-    const DWORD rop = static_cast<DWORD>(state.range(1));
+void BM_BitBlt(benchmark::State& state, int bitCount, DWORD rop) {
     constexpr int kWidth = 1024, kHeight = 768;
     BITMAPINFO info{};
     info.bmiHeader = {40, kWidth, kHeight, 1, static_cast<WORD>(bitCount), BI_RGB, 0, 0, 0, 0, 0};
@@ -118,10 +116,16 @@ void BM_BitBlt(benchmark::State& state) {
     }
     gdi32::DeleteObject(brush);
 }
-BENCHMARK(BM_BitBlt)
-    ->ArgNames({"bits", "rop"})
-    ->ArgsProduct({{8, 32}, {SRCCOPY, SRCAND, SRCINVERT, PATINVERT, 0x00B8074A}})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCCOPY_8bit, 8, SRCCOPY)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCAND_8bit, 8, SRCAND)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCINVERT_8bit, 8, SRCINVERT)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, PATINVERT_8bit, 8, PATINVERT)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, PSDPxax_8bit, 8, 0x00B8074A)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCCOPY_32bit, 32, SRCCOPY)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCAND_32bit, 32, SRCAND)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, SRCINVERT_32bit, 32, SRCINVERT)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, PATINVERT_32bit, 32, PATINVERT)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_BitBlt, PSDPxax_32bit, 32, 0x00B8074A)->Unit(benchmark::kMicrosecond);
 
 // A photograph-like 32-bit picture into an 8-bit surface with an arbitrary 256-colour table:
 // the general nearest-colour search, warm.
