@@ -1,14 +1,17 @@
-# suite_program(<name> [DESCRIPTION <file description>] SOURCES ... RESOURCES ... [DATA ...])
+# suite_program(<name> [DESCRIPTION <file description>] [TITLE <menu name>] SOURCES ...
+#               RESOURCES ... [DATA ...])
 #
 # A program of the suite: its handlers and modules (SOURCES) go into an object library that the
 # executable and the program's tests share; its form description and embedded pictures
 # (RESOURCES, Form1.form first) are compiled in; DATA files are read at run time from the working
-# directory, so they are copied beside the executable and installed with it.
+# directory, so they are copied beside the executable and installed in a folder that its desktop
+# entry starts it in. TITLE names it in the desktop menu (the file description when not given).
 set(SUITE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+include(GNUInstallDirs)
 
 function(suite_program name)
-  cmake_parse_arguments(ARG "" "DESCRIPTION" "SOURCES;RESOURCES;DATA" ${ARGN})
-  foreach(file IN LISTS ARG_RESOURCES ARG_DATA)
+  cmake_parse_arguments(ARG "" "DESCRIPTION;TITLE" "SOURCES;RESOURCES;DATA" ${ARGN})
+  foreach(file IN LISTS ARG_RESOURCES ARG_DATA ITEMS icon.svg)
     if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
       message(WARNING "${name}: ${file} is missing; the program is left out of this build")
       return()
@@ -29,6 +32,24 @@ function(suite_program name)
   foreach(file IN LISTS ARG_DATA)
     configure_file(${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} COPYONLY)
   endforeach()
+  install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(ARG_DATA)
+    install(FILES ${ARG_DATA} DESTINATION ${CMAKE_INSTALL_DATADIR}/multimedia-techniques/${name})
+  endif()
+  set(menu_name "${ARG_TITLE}")
+  if(NOT menu_name)
+    set(menu_name "${ARG_DESCRIPTION}")
+  endif()
+  # The entry names the installed paths, known only when the install runs (its prefix may differ).
+  install(CODE "
+    set(SUITE_PROGRAM_NAME ${name})
+    set(SUITE_DESKTOP_NAME \"${menu_name}\")
+    set(SUITE_HAS_DATA \"${ARG_DATA}\")
+    set(SUITE_BINDIR ${CMAKE_INSTALL_BINDIR})
+    set(SUITE_DATADIR ${CMAKE_INSTALL_DATADIR})
+    include(${SUITE_CMAKE_DIR}/InstallDesktopEntry.cmake)")
+  install(FILES icon.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME multimedia-techniques-${name}.svg)
+
   add_test(NAME version_record_${name}
            COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:${name}> -DNAME=${name} "-DDESCRIPTION=${ARG_DESCRIPTION}"
                    -DOUT=${CMAKE_CURRENT_BINARY_DIR}/version_record.bin -P ${SUITE_CMAKE_DIR}/CheckVersionRecord.cmake)

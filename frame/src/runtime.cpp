@@ -440,7 +440,9 @@ void StartProgram() {
         static char name[] = "test";
         static char* argv[] = {name, nullptr};
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static QApplication app(argc, argv);
+        // Kept for the life of the process: destroyed among the other statics at exit, it would
+        // outlive Qt's own.
+        static QApplication& app = *std::make_unique<QApplication>(argc, argv).release();
         InstallFonts(app);
         InstallGuard();
     }
