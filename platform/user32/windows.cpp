@@ -11,6 +11,7 @@
 #include <map>
 
 #include "tables.h"
+#include "user32/window_x11.h"
 
 namespace user32 {
 namespace {
@@ -22,6 +23,10 @@ struct WindowRecord {
     LONG_PTR shownStyle = 0;  // what the window shows: the style at the last frame change
     LONG_PTR exStyle = 0;
     QMargins realFrame;       // the window manager's frame, as last seen around the decorated window
+    // The outer size last given and the client size it came to: while nobody resizes the client,
+    // the outer size stays what it was, whatever frame the window manager has drawn meanwhile.
+    QSize keptOuter;
+    QSize keptClient;
 };
 
 // Handles count up and are never reused, so a stale handle never reaches a newer window.
@@ -49,8 +54,9 @@ QMargins Larger(const QMargins& a, const QMargins& b) {
 }
 
 // What the window manager draws around the widget now, when it is known (_NET_FRAME_EXTENTS).
-QMargins ObservedFrame(const QWidget* widget) {
+QMargins ObservedFrame(QWidget* widget) {
     if (!widget->isVisible()) return {};
+    if (const auto placement = x11::QueryPlacement(widget)) return placement->frame;
     const QRect outer = widget->frameGeometry();
     const QRect inner = widget->geometry();
     return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
@@ -97,22 +103,43 @@ void SetClientSize(QWidget* widget, QSize size, bool sizable) {
     }
 }
 
+QSize OuterSize(const WindowRecord& record) {
+    if (record.keptClient.isValid() && record.widget->size() == record.keptClient) return record.keptOuter;
+    return record.widget->size().grownBy(FrameFor(record, record.shownStyle));
+}
+
+// Gives the window `outer` as its outer size under its shown style; returns the client size.
+QSize SetOuterSize(WindowRecord& record, QSize outer) {
+    const QSize client = outer.shrunkBy(FrameFor(record, record.shownStyle));
+    SetClientSize(record.widget, client, Sizable(record.shownStyle));
+    record.keptOuter = outer;
+    record.keptClient = record.widget->size();
+    return client;
+}
+
 // Shows the stored style. Changing the toolkit's flags hides a shown window and may re-create its
 // native window, so it is put back at its outer place and shown again.
 void ApplyFrameChange(WindowRecord& record) {
     QWidget* widget = record.widget;
     NoteRealFrame(record);
-    const QSize outer = widget->size().grownBy(FrameFor(record, record.shownStyle));
+    const QSize outer = OuterSize(record);
     const bool visible = widget->isVisible();
     const bool placed = visible || widget->testAttribute(Qt::WA_Moved);  // else the system still picks the place
-    const QPoint outerPlace = visible ? widget->frameGeometry().topLeft() : widget->pos();
+    QPoint outerPlace = visible ? widget->frameGeometry().topLeft() : widget->pos();
+    if (const auto placement = x11::QueryPlacement(widget)) {
+        const QMargins frame = HasFrame(record.shownStyle) ? placement->frame : QMargins();
+        outerPlace = placement->client.topLeft() - QPoint(frame.left(), frame.top());
+    }
 
     record.shownStyle = record.style;
     const Qt::WindowFlags flags = FlagsFor(widget->windowFlags(), record.style);
     if (flags != widget->windowFlags()) widget->setWindowFlags(flags);
-    SetClientSize(widget, outer.shrunkBy(FrameFor(record, record.style)), Sizable(record.style));
+    const QSize client = SetOuterSize(record, outer);
     if (placed) widget->move(outerPlace);
-    if (visible) widget->show();
+    if (!visible) return;
+    widget->show();
+    // The toolkit converts places with the frame it saw last, which a frame change makes stale.
+    x11::PlaceWindow(widget, outerPlace, client, FrameFor(record, record.shownStyle));
 }
 
 // Follows the pointer until the left button comes up, where no window manager moves the window.
@@ -269,10 +296,12 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
     if (uFlags & SWP_FRAMECHANGED) ApplyFrameChange(*record);
     if (!(uFlags & SWP_NOSIZE)) {
         NoteRealFrame(*record);
-        SetClientSize(widget, QSize(cx, cy).shrunkBy(FrameFor(*record, record->shownStyle)),
-                      Sizable(record->shownStyle));
+        SetOuterSize(*record, QSize(cx, cy));
     }
-    if (!(uFlags & SWP_NOMOVE)) widget->move(X, Y);
+    if (!(uFlags & SWP_NOMOVE)) {
+        widget->move(X, Y);
+        if (widget->isVisible()) x11::PlaceWindow(widget, QPoint(X, Y), widget->size(), FrameFor(*record, record->shownStyle));
+    }
     if (uFlags & SWP_HIDEWINDOW) {
         widget->hide();
     } else if (uFlags & SWP_SHOWWINDOW) {

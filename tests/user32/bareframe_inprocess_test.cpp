@@ -1,0 +1,109 @@
+// bareframe's form in this process on Xvfb with openbox: the load takes caption and frame off before
+// the window first shows, and each further RemoveCaptionBar flips them on and off again while the
+// window keeps its outer place and size.
+#include <frame/form.h>
+#include <frame/testing.h>
+
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "Module1.h"
+#include "user32/windows.h"
+#include "x_queries.h"
+#include "x_session.h"
+
+namespace {
+
+using user32test::FrameExtents;
+using user32test::WindowGeometry;
+
+// Polls while the application goes on handling its events.
+template <typename Predicate>
+bool WaitWithEvents(Predicate predicate, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 20) {
+        if (predicate()) return true;
+        QTest::qWait(20);
+    }
+    return predicate();
+}
+
+bool Framed(unsigned long window) {
+    const auto extents = FrameExtents(window);
+    return extents.size() == 4 && extents[2] > 0;
+}
+
+std::string Describe(const std::optional<user32test::Geometry>& g) {
+    if (!g) return "no window";
+    return std::to_string(g->width) + "x" + std::to_string(g->height) + "+" + std::to_string(g->x) + "+" +
+           std::to_string(g->y);
+}
+
+bool Bare(unsigned long window) { return FrameExtents(window) == std::vector<long>{0, 0, 0, 0}; }
+
+TEST(BareframeInProcess, LoadStripsTheFrameAndEachCallFlipsIt) {
+    frame::testing::StartProgram();
+    QWidget* form = frame::testing::Widget("Form1");
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
+    const frame::Form Form1;
+    const LONG_PTR loaded = user32::GetWindowLongA(Form1.hWnd(), GWL_STYLE);
+    EXPECT_EQ(loaded & (WS_CAPTION | WS_THICKFRAME), 0);
+    EXPECT_EQ(loaded & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+
+    // 310 x 112 client with a sizable Windows frame (4 a side, caption 19) around it.
+    ASSERT_TRUE(WaitWithEvents([&] { return Bare(form->winId()); }, 5000));
+    const auto bare = WindowGeometry(form->winId());
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->width, 318);
+    EXPECT_EQ(bare->height, 139);
+    EXPECT_LE(frame::testing::Widget("Command1")->geometry().bottom(), form->height() - 1);
+
+    RemoveCaptionBar(Form1);
+    EXPECT_EQ(user32::GetWindowLongA(Form1.hWnd(), GWL_STYLE), loaded ^ (WS_CAPTION | WS_THICKFRAME));
+    ASSERT_TRUE(WaitWithEvents([&] { return Framed(form->winId()); }, 5000));
+    // The client shrinks back to what it was designed as; openbox's frame is no thicker than Windows'.
+    EXPECT_EQ(form->size(), QSize(310, 112));
+    const auto extents = FrameExtents(form->winId());
+    ASSERT_TRUE(WaitWithEvents(
+        [&] {
+            const auto framed = WindowGeometry(form->winId());
+            return framed && framed->x - extents[0] == bare->x && framed->y - extents[2] == bare->y;
+        },
+        3000))
+        << "the frame's corner stays where the bare window's was";
+
+    RemoveCaptionBar(Form1);
+    EXPECT_EQ(user32::GetWindowLongA(Form1.hWnd(), GWL_STYLE), loaded);
+    ASSERT_TRUE(WaitWithEvents([&] { return Bare(form->winId()); }, 5000));
+    ASSERT_TRUE(WaitWithEvents([&] { return WindowGeometry(form->winId()) == bare; }, 3000))
+        << Describe(WindowGeometry(form->winId())) << " against " << Describe(bare);
+    EXPECT_TRUE(form->isVisible());
+    frame::testing::StopProgram();
+}
+
+}  // namespace
+
+// One X server with openbox for the run; Qt talks to it through xcb.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+    int result = 1;
+    {
+        testsupport::XSession session(testsupport::XSession::Options{.windowManager = true});
+        if (!session.ok() || !user32test::WaitForWindowManager(10000)) {
+            std::cerr << "no X server with a window manager\n";
+            return 1;
+        }
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        result = RUN_ALL_TESTS();
+    }
+    // The run time keeps its application object to the end; it must not outlive its server.
+    std::fflush(nullptr);
+    std::_Exit(result);
+}
