@@ -33,12 +33,18 @@ constexpr std::size_t kFeedFrames = 1024;  // source frames converted at a time 
 constexpr auto kRetryAfterFailure = std::chrono::seconds(1);
 constexpr auto kSyncSlack = std::chrono::seconds(2);
 
-// Samples as SDL decoded them, before conversion to the device's format.
+struct WavFree {
+    void operator()(Uint8* samples) const { SDL_FreeWAV(samples); }
+};
+
+// Samples as SDL decoded them (or as we made them), before conversion to the device's format.
 struct DecodedSound {
     SDL_AudioFormat format = AUDIO_S16SYS;
     Uint8 channels = 1;
     int rate = 22050;
-    std::vector<Uint8> bytes;
+    std::unique_ptr<Uint8, WavFree> decoded;
+    std::vector<Uint8> generated;
+    std::span<const Uint8> bytes;  // whole frames of one of the two above
 
     std::size_t FrameBytes() const { return SDL_AUDIO_BITSIZE(format) / 8 * std::size_t{channels}; }
     Clock::duration Length() const {
@@ -88,16 +94,12 @@ std::shared_ptr<const DecodedSound> DecodeWav(std::span<const std::uint8_t> imag
     Uint32 length = 0;
     if (SDL_LoadWAV_RW(source, 1, &spec, &buffer, &length) == nullptr) return nullptr;
     auto sound = std::make_shared<DecodedSound>();
+    sound->decoded.reset(buffer);
     sound->format = spec.format;
     sound->channels = spec.channels;
     sound->rate = spec.freq;
-    if (sound->channels == 0 || sound->rate <= 0) {
-        SDL_FreeWAV(buffer);
-        return nullptr;
-    }
-    const std::size_t whole = length - length % sound->FrameBytes();
-    sound->bytes.assign(buffer, buffer + whole);
-    SDL_FreeWAV(buffer);
+    if (sound->channels == 0 || sound->rate <= 0) return nullptr;
+    sound->bytes = std::span<const Uint8>(buffer, length - length % sound->FrameBytes());
     return sound;
 }
 
@@ -113,13 +115,13 @@ std::shared_ptr<const DecodedSound> ReadWavFile(LPCSTR pathCp932) {
     return DecodeWav(image);
 }
 
-// The caller's image is read here and never again: later changes to its buffer cannot reach us.
+// The caller's image is read during the call and never again (decoding works on a rebuilt copy and
+// keeps only its own samples), so later changes to the caller's buffer cannot reach the sound.
 std::shared_ptr<const DecodedSound> ReadWavMemory(const void* address) {
     const auto* bytes = static_cast<const std::uint8_t*>(address);
     const auto size = RiffImageSize(std::span<const std::uint8_t, 12>(bytes, 12));
     if (!size) return nullptr;
-    const std::vector<std::uint8_t> copy(bytes, bytes + *size);
-    return DecodeWav(copy);
+    return DecodeWav(std::span<const std::uint8_t>(bytes, *size));
 }
 
 // Our own stand-in for a sound that cannot be played: a short two-tone ding.
@@ -140,7 +142,8 @@ std::shared_ptr<const DecodedSound> DefaultSound() {
             samples[static_cast<std::size_t>(i)] = static_cast<Sint16>(std::lround(tone * envelope * 12000.0));
         }
         const auto* raw = reinterpret_cast<const Uint8*>(samples.data());
-        beep->bytes.assign(raw, raw + samples.size() * sizeof(Sint16));
+        beep->generated.assign(raw, raw + samples.size() * sizeof(Sint16));
+        beep->bytes = beep->generated;
         return beep;
     }();
     return sound;
