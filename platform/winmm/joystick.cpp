@@ -63,24 +63,35 @@ DWORD PovValue(Uint8 hat) {
     }
 }
 
-// The joystick at device index `id`, opened on first use and opened again when the device at that
-// index is no longer the one we hold (unplugged, replugged, or the order changed).
-SDL_Joystick* Acquire(JoystickTable& table, UINT id) {
-    OpenedJoystick& slot = table.opened[id];
-    if (slot.joystick != nullptr && !SDL_JoystickGetAttached(slot.joystick)) Close(slot);
-    if (static_cast<int>(id) >= SDL_NumJoysticks()) {
-        Close(slot);
-        return nullptr;
+bool Attached(SDL_JoystickID instance) {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        if (SDL_JoystickGetDeviceInstanceID(i) == instance) return true;
     }
-    const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(static_cast<int>(id));
-    if (slot.joystick != nullptr && slot.instance != instance) Close(slot);
-    if (slot.joystick == nullptr) {
-        slot.joystick = SDL_JoystickOpen(static_cast<int>(id));
-        if (slot.joystick == nullptr) return nullptr;
-        slot.instance = SDL_JoystickInstanceID(slot.joystick);
-        SDL_JoystickUpdate();  // a fresh handle reads its first state on the next update
+    return false;
+}
+
+// A joystick keeps the identifier it was given, as a Windows joystick keeps its slot: unplugging
+// the first does not move the second into its place, and one plugged in takes the lowest free
+// identifier. At start the identifiers follow SDL's order.
+void AssignSlots(JoystickTable& table) {
+    for (OpenedJoystick& slot : table.opened) {
+        if (slot.joystick != nullptr && !(SDL_JoystickGetAttached(slot.joystick) && Attached(slot.instance))) Close(slot);
     }
-    return slot.joystick;
+    bool opened = false;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+        const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(i);
+        const bool known = std::any_of(table.opened.begin(), table.opened.end(),
+                                       [&](const OpenedJoystick& slot) { return slot.instance == instance; });
+        if (known) continue;
+        auto free = std::find_if(table.opened.begin(), table.opened.end(),
+                                 [](const OpenedJoystick& slot) { return slot.joystick == nullptr; });
+        if (free == table.opened.end()) break;
+        free->joystick = SDL_JoystickOpen(i);
+        if (free->joystick == nullptr) continue;
+        free->instance = SDL_JoystickInstanceID(free->joystick);
+        opened = true;
+    }
+    if (opened) SDL_JoystickUpdate();  // a fresh handle reads its first state on the next update
 }
 
 }  // namespace
@@ -91,7 +102,8 @@ std::optional<JoystickReading> ReadJoystick(UINT id) {
     std::lock_guard lock(table.mutex);
     if (!Start(table)) return std::nullopt;
     SDL_JoystickUpdate();  // also finds joysticks plugged in since the last call
-    SDL_Joystick* joystick = Acquire(table, id);
+    AssignSlots(table);
+    SDL_Joystick* joystick = table.opened[id].joystick;
     if (joystick == nullptr) return std::nullopt;
 
     JoystickReading reading;

@@ -7,8 +7,9 @@
 
 namespace winmm {
 
-// Joystick identifiers 0..15 are SDL's device indexes 0..15: JOYSTICKID1 is the first joystick SDL
-// reports, JOYSTICKID2 the second.
+// Joystick identifiers 0..15 are slots: at start JOYSTICKID1 is the first joystick SDL reports and
+// JOYSTICKID2 the second; a joystick keeps its slot while it stays plugged in, and one plugged in
+// later takes the lowest free slot.
 inline constexpr UINT kJoystickSlots = 16;
 
 UINT joyGetNumDevs();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/events.h"
 #include "user32/windows.h"
 #include "winmm/joystick.h"
 
@@ -123,7 +124,8 @@ void Tick(UINT id, std::uint64_t serial) {
     const HWND window = capture->window;
     const LPARAM position = MAKELPARAM(static_cast<WORD>(reading->x), static_cast<WORD>(reading->y));
     for (std::size_t i = 0; i < count; ++i) {
-        user32::SendMessageA(window, messages[i].message, messages[i].wParam, position);
+        // The program's window procedure runs here, outside any of its handlers.
+        platform::RunGuarded([&] { user32::SendMessageA(window, messages[i].message, messages[i].wParam, position); });
         // The window procedure may have released or replaced the capture, or destroyed the window.
         if (Current(id, serial) == nullptr) return;
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "user32/windows.h"
+#include "virtual_joystick.h"
 #include "winmm/joystick.h"
 
 namespace {
@@ -45,40 +46,14 @@ LRESULT ReleasingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
-// One of SDL's virtual joysticks: six axes, eight buttons, one hat.
-class VirtualStick {
+// Six axes, eight buttons, one hat; Move takes SDL's own axis values.
+class VirtualStick : public testsupport::VirtualJoystick {
 public:
-    VirtualStick() {
-        const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 6, 8, 1);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        joystick_ = SDL_JoystickOpen(index);
-        EXPECT_NE(joystick_, nullptr) << SDL_GetError();
-        instance_ = SDL_JoystickInstanceID(joystick_);
-    }
-    VirtualStick(const VirtualStick&) = delete;
-    VirtualStick& operator=(const VirtualStick&) = delete;
-    ~VirtualStick() { Unplug(); }
-
-    void Axis(int axis, Sint16 value) { SDL_JoystickSetVirtualAxis(joystick_, axis, value); }
-    void Button(int button, bool down) { SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0); }
-    void Hat(Uint8 value) { SDL_JoystickSetVirtualHat(joystick_, 0, value); }
+    VirtualStick() { EXPECT_TRUE(ok()) << SDL_GetError(); }
     void Move(Sint16 x, Sint16 y) {
         Axis(0, x);
         Axis(1, y);
     }
-
-    void Unplug() {
-        if (joystick_ == nullptr) return;
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
-            if (SDL_JoystickGetDeviceInstanceID(i) == instance_) SDL_JoystickDetachVirtual(i);
-        }
-        SDL_JoystickClose(joystick_);
-        joystick_ = nullptr;
-    }
-
-private:
-    SDL_Joystick* joystick_ = nullptr;
-    SDL_JoystickID instance_ = -1;
 };
 
 JOYINFOEX Info(DWORD flags) {
@@ -97,8 +72,7 @@ JOYINFOEX Read(UINT id, MMRESULT expected = JOYERR_NOERROR) {
 class JoystickTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+        ASSERT_TRUE(testsupport::VirtualJoystick::InitSubsystem()) << SDL_GetError();
     }
 
     void SetUp() override {
@@ -191,19 +165,24 @@ TEST_F(JoystickTest, BadArgumentsAndMissingJoysticks) {
     EXPECT_EQ(winmm::joyReleaseCapture(16), JOYERR_PARMS);
 }
 
-TEST_F(JoystickTest, FirstAndSecondJoystickAreSdlsFirstAndSecond) {
-    VirtualStick first;
+TEST_F(JoystickTest, JoysticksKeepTheirIdentifiersWhileTheyArePluggedIn) {
+    auto first = std::make_unique<VirtualStick>();
     VirtualStick second;
-    first.Move(-32768, 0);
+    first->Move(-32768, 0);
     second.Move(32767, 0);
     EXPECT_EQ(Read(JOYSTICKID1).dwXpos, 0u);
     EXPECT_EQ(Read(JOYSTICKID2).dwXpos, 65535u);
 
-    // With the first one gone, SDL reports the other one first: it answers as joystick 1, and
-    // nothing answers as joystick 2.
-    first.Unplug();
-    EXPECT_EQ(Read(JOYSTICKID1).dwXpos, 65535u);
-    Read(JOYSTICKID2, JOYERR_UNPLUGGED);
+    // With the first one gone the second stays joystick 2, and joystick 1 is free...
+    first.reset();
+    Read(JOYSTICKID1, JOYERR_UNPLUGGED);
+    EXPECT_EQ(Read(JOYSTICKID2).dwXpos, 65535u);
+
+    // ...until another is plugged in: it takes the lowest free identifier.
+    VirtualStick third;
+    third.Move(0, 0);
+    EXPECT_EQ(Read(JOYSTICKID1).dwXpos, 32768u);
+    EXPECT_EQ(Read(JOYSTICKID2).dwXpos, 65535u);
 }
 
 TEST_F(JoystickTest, JoystickPluggedInLaterIsFoundAndAReplugIsReopened) {
