@@ -12,11 +12,13 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "kernel32/codepage.h"
+#include "disk_audio.h"
 #include "winmm/sound.h"
 
 namespace {
@@ -25,65 +27,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kDeviceRate = 44100;
-
-struct Frame {
-    std::int16_t left;
-    std::int16_t right;
-    bool operator==(const Frame&) const = default;
-};
-
-void Append16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Append16(out, static_cast<std::uint16_t>(v));
-    Append16(out, static_cast<std::uint16_t>(v >> 16));
-}
-
-std::vector<std::uint8_t> PcmWav(int channels, int rate, int bits, const std::vector<std::uint8_t>& data) {
-    std::vector<std::uint8_t> wav;
-    const int align = channels * bits / 8;
-    wav.insert(wav.end(), {'R', 'I', 'F', 'F'});
-    Append32(wav, static_cast<std::uint32_t>(36 + data.size()));
-    wav.insert(wav.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Append32(wav, 16);
-    Append16(wav, 1);
-    Append16(wav, static_cast<std::uint16_t>(channels));
-    Append32(wav, static_cast<std::uint32_t>(rate));
-    Append32(wav, static_cast<std::uint32_t>(rate * align));
-    Append16(wav, static_cast<std::uint16_t>(align));
-    Append16(wav, static_cast<std::uint16_t>(bits));
-    wav.insert(wav.end(), {'d', 'a', 't', 'a'});
-    Append32(wav, static_cast<std::uint32_t>(data.size()));
-    wav.insert(wav.end(), data.begin(), data.end());
-    return wav;
-}
-
-// Stereo 16-bit frames at the device's own rate, never zero, so the start and end of the sound can
-// be found in the driver's output.
-std::vector<Frame> DistinctFrames(int count) {
-    std::vector<Frame> frames;
-    std::uint32_t state = 12345;
-    for (int i = 0; i < count; ++i) {
-        state = state * 1664525u + 1013904223u;
-        const auto left = static_cast<std::int16_t>(((state >> 16) % 16000) + 1);
-        const auto right = static_cast<std::int16_t>(-static_cast<int>((state >> 8) % 16000) - 1);
-        frames.push_back({left, right});
-    }
-    return frames;
-}
-
-std::vector<std::uint8_t> DeviceFormatWav(const std::vector<Frame>& frames) {
-    std::vector<std::uint8_t> data;
-    for (const Frame& f : frames) {
-        Append16(data, static_cast<std::uint16_t>(f.left));
-        Append16(data, static_cast<std::uint16_t>(f.right));
-    }
-    return PcmWav(2, kDeviceRate, 16, data);
-}
+using testsupport::DeviceFormatWav;
+using testsupport::DistinctFrames;
+using testsupport::Frame;
+using testsupport::Heard;
+using testsupport::kDeviceRate;
+using testsupport::PcmWav;
+using testsupport::ReadFile;
 
 std::vector<std::uint8_t> SineWav(int rate, double seconds) {
     std::vector<std::uint8_t> data;
@@ -95,42 +45,14 @@ std::vector<std::uint8_t> SineWav(int rate, double seconds) {
     return PcmWav(1, rate, 8, data);
 }
 
-void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct Heard {
-    std::vector<Frame> frames;  // everything the device got
-    std::size_t first = 0;      // first frame that is not silence
-    std::size_t last = 0;       // one past the last frame that is not silence
-    std::size_t Length() const { return last - first; }
-    bool Silent() const { return last == first; }
-};
-
 class SoundTest : public ::testing::Test {
 protected:
+    // Also called within a test, to start afresh between cases.
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("winmm_sound_" + std::to_string(::getpid()));
-        fs::create_directories(folder_);
-        output_ = folder_ / "device.raw";
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
-        setenv("SUITE_DRIVE_C", (folder_ / "drive_c").c_str(), 1);
-        winmm::ResetSoundForTesting();
+        audio_.reset();
+        audio_.emplace();
     }
-
-    void TearDown() override {
-        winmm::ResetSoundForTesting();
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
+    void TearDown() override { audio_.reset(); }
 
     // Closes the device, so the driver's file is complete, and reads it back.
     Heard Listen() {
@@ -141,31 +63,15 @@ protected:
             EXPECT_EQ(format->format, AUDIO_S16SYS);
             EXPECT_EQ(format->channels, 2);
         }
-        winmm::ResetSoundForTesting();
-        const auto bytes = ReadFile(output_);
-        Heard heard;
-        heard.frames.resize(bytes.size() / sizeof(Frame));
-        if (!heard.frames.empty()) std::memcpy(heard.frames.data(), bytes.data(), heard.frames.size() * sizeof(Frame));
-        const Frame quiet{0, 0};
-        std::size_t i = 0;
-        while (i < heard.frames.size() && heard.frames[i] == quiet) ++i;
-        heard.first = heard.last = i;
-        for (std::size_t j = i; j < heard.frames.size(); ++j) {
-            if (!(heard.frames[j] == quiet)) heard.last = j + 1;
-        }
-        return heard;
+        return audio_->Listen();
     }
 
     // Files are reached the way programs reach them: by Windows paths on drive C.
-    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        WriteFile(folder_ / "drive_c" / name, bytes);
-        return "C:\\" + name;
-    }
+    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes) { return audio_->Put(name, bytes); }
 
     std::string PutSeed(const std::string& name) { return Put(name, ReadFile(std::string(WAV_SEEDS) + "/" + name)); }
 
-    fs::path folder_;
-    fs::path output_;
+    std::optional<testsupport::DiskAudio> audio_;
 };
 
 TEST_F(SoundTest, SoundInTheDeviceFormatReachesTheDeviceUnchanged) {
@@ -338,8 +244,8 @@ TEST_F(SoundTest, CutOffDataPlaysWhatIsThere) {
 
 TEST_F(SoundTest, WindowsPathsFindTheFileUnderDriveC) {
     const auto image = DeviceFormatWav(DistinctFrames(2000));
-    WriteFile(folder_ / "drive_c" / "Windows" / "Media" / "The Microsoft Sound.wav", image);
-    WriteFile(folder_ / "drive_c" / "効果音" / "ピン.wav", image);
+    Put("Windows/Media/The Microsoft Sound.wav", image);
+    Put("効果音/ピン.wav", image);
     EXPECT_EQ(winmm::sndPlaySoundA("C:\\Windows\\Media\\The Microsoft Sound.wav", SND_SYNC | SND_NODEFAULT), TRUE);
     EXPECT_EQ(winmm::sndPlaySoundA("c:/WINDOWS/media/the microsoft sound.WAV", SND_SYNC | SND_NODEFAULT), TRUE);
     const std::string japanese = kernel32::Cp932FromUtf8("C:\\効果音\\ピン.wav");
