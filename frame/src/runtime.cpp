@@ -430,6 +430,20 @@ int RunProgram(int argc, char** argv) {
 }
 
 namespace testing {
+namespace {
+
+// Made by the first StartProgram and ended by Shutdown, before the process's statics go.
+std::unique_ptr<QApplication>& TestApplication() {
+    static std::unique_ptr<QApplication> application;
+    return application;
+}
+
+}  // namespace
+
+void Shutdown() {
+    StopProgram();
+    TestApplication().reset();
+}
 
 void StartProgram() {
     auto& state = State();
@@ -440,10 +454,8 @@ void StartProgram() {
         static char name[] = "test";
         static char* argv[] = {name, nullptr};
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        // Kept for the life of the process: destroyed among the other statics at exit, it would
-        // outlive Qt's own.
-        static QApplication& app = *std::make_unique<QApplication>(argc, argv).release();
-        InstallFonts(app);
+        TestApplication() = std::make_unique<QApplication>(argc, argv);
+        InstallFonts(*TestApplication());
         InstallGuard();
     }
     try {

@@ -21,6 +21,9 @@ void StartProgram();
 void CloseWindow();
 // Drops the form without raising anything, so the next test starts afresh.
 void StopProgram();
+// Ends the program and the application; a test's main calls it after the last test, while Qt's
+// own statics still live (frame_test_main does).
+void Shutdown();
 // The exit status once the program has ended (end statement, closed window, fatal error).
 std::optional<int> EndedWith();
 // From here on an end really ends the process, as in a program (for tests run in a child).

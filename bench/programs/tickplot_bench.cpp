@@ -1,0 +1,52 @@
+// How late the timer is: tickplot's own sequence (1, 2, 3, ... ms) for 200 ticks on an X server,
+// the measured interval of each tick taken from the program's own clock readings. Prints the
+// median and the 95th percentile of (measured - requested).
+#include <frame/form.h>
+#include <frame/testing.h>
+
+#include <QTest>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "winmm/time.h"
+#include "x_session.h"
+
+int main() {
+    testsupport::XSession x({.windowManager = true});
+    if (!x.ok()) {
+        std::printf("tickplot_bench: no X server\n");
+        return 1;
+    }
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    std::vector<DWORD> readings;
+    std::vector<int> requested;
+    frame::testing::StartProgram();
+    const frame::Timer timer("Timer1");
+    // The program reads the clock once per tick, first thing: record each reading (the real
+    // time, as timeGetTime gives it) with the interval the timer was asked for.
+    winmm::SetClockForTesting([&] {
+        timespec now{};
+        clock_gettime(CLOCK_BOOTTIME, &now);
+        readings.push_back(static_cast<DWORD>(now.tv_sec * 1000LL + now.tv_nsec / 1000000));
+        requested.push_back(timer.interval());
+        return readings.back();
+    });
+    QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton);
+    constexpr size_t kTicks = 201;  // the first measures from the clock's origin, not from a tick
+    QTest::qWaitFor([&] { return readings.size() >= kTicks; }, 60000);
+    timer.setEnabled(false);
+    std::vector<int> late;
+    winmm::SetClockForTesting(nullptr);
+    for (size_t i = 1; i < readings.size(); ++i) late.push_back(static_cast<int>(readings[i] - readings[i - 1]) - requested[i]);
+    std::sort(late.begin(), late.end());
+    const int median = late[late.size() / 2];
+    const int p95 = late[late.size() * 95 / 100];
+    std::printf("tickplot: %zu ticks of 2..%d ms: lateness median %d ms, 95th percentile %d ms, worst %d ms\n", late.size(),
+                requested.back(), median, p95, late.back());
+    frame::testing::StopProgram();
+    return 0;
+}
