@@ -49,7 +49,10 @@ int main() {
     text1.setText("127.0.0.1");
     text2.setText(std::to_string(server.serverPort()));
     QTest::mouseClick(frame::testing::Widget("Check1"), Qt::LeftButton);
-    QTest::qWaitFor([&] { return peer && frame::testing::Widget("Command1")->isEnabled(); }, 5000);
+    if (!QTest::qWaitFor([&] { return peer && frame::testing::Widget("Command1")->isEnabled(); }, 5000)) {
+        std::printf("tcpterm_bench: no connection\n");
+        return 1;
+    }
 
     const std::string data = Lines(kTotal);
     const std::int32_t base = text4.textLength();
@@ -74,6 +77,6 @@ int main() {
     text4.setText("");
     const double empty = AppendMicroseconds(text4, chunk, 256);
     std::printf("tcpterm: one 4 KiB append %.1f us into an empty box, %.1f us into one holding 16 MiB\n", empty, full);
-    frame::testing::StopProgram();
+    frame::testing::Shutdown();
     return reached[16] > 0 && whole ? 0 : 1;
 }
