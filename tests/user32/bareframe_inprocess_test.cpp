@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -102,8 +101,8 @@ int main(int argc, char** argv) {
         }
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         result = RUN_ALL_TESTS();
+        // The application ends while its server and Qt's own statics still live.
+        frame::testing::Shutdown();
     }
-    // The run time keeps its application object to the end; it must not outlive its server.
-    std::fflush(nullptr);
-    std::_Exit(result);
+    return result;
 }

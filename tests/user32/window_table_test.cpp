@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -230,6 +231,7 @@ TEST(WindowExports, EveryEntryBindsWithItsSdkSignature) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
     return RUN_ALL_TESTS();
 }
