@@ -303,7 +303,8 @@ void StartForm() {
     if (fd.settings.start == StartPosition::CenterScreen) {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect available = screen->availableGeometry();
-            window->move(available.center() - QPoint(client.width() / 2, client.height() / 2));
+            // Form_Load may have changed the window's size (a style change, say): centre what shows.
+            window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
         }
     }
     window->show();

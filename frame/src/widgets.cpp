@@ -32,7 +32,9 @@ void MouseLabel::paintEvent(QPaintEvent*) {
     const QRect area = contentsRect();
     const int lineHeight = font().pixelSize() > 0 ? font().pixelSize() : fontMetrics().height();
     QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Lines break where the language allows (between Japanese characters, at spaces), never inside
+    // a word: a word wider than the label is cut at its edge, as on Windows.
+    option.setWrapMode(QTextOption::WordWrap);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.setClipRect(area);
     int y = area.top();

@@ -130,11 +130,12 @@ XSession::XSession(Options options) {
     setenv("DISPLAY", display_.c_str(), 1);
     if (options.windowManager) {
         windowManager_ = Spawn({"openbox", "--sm-disable"}, {"DISPLAY=" + display_}, nullptr);
-        // openbox announces itself by taking the _NET_SUPPORTING_WM_CHECK property on the root window.
+        // openbox announces itself with _NET_SUPPORTING_WM_CHECK but manages windows only once it
+        // has loaded its theme (_OB_THEME); a window mapped before that stays unmanaged.
         WaitUntil(
             [&] {
-                auto r = RunCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"});
-                return r.output.find("window id") != std::string::npos;
+                auto r = RunCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK", "_OB_THEME"});
+                return r.output.find("window id") != std::string::npos && r.output.find("_OB_THEME(") != std::string::npos;
             },
             5000);
     }
