@@ -67,10 +67,10 @@ pids+=($!)
 start tcpterm
 w=$(window_of "ＴＣＰクライアント")
 read -r x y < <(origin_of "$w")
-for field in "8 16 127.0.0.1" "160 16 7777" "8 48 こんにちは、tcpterm"; do
+for field in "8 16 127.0.0.1" "160 16 7777" "8 48 hello　日本語の行"; do
     set -- $field
     xdotool mousemove --sync $((x + $1)) $((y + $2)) click --repeat 3 1 key ctrl+a BackSpace; sleep 0.2
-    xdotool type --delay 20 "$3"; sleep 0.2
+    xdotool type --delay 120 "$3"; sleep 0.2
 done
 click "$w" 270 16; sleep 0.5; click "$w" 276 48; sleep 0.5
 shoot "$w" tcpterm; stop_last; stop_last
@@ -79,7 +79,7 @@ start joy
 w=$(window_of "ジョイステックテスター"); click "$w" 190 40; shoot "$w" joy; stop_last
 
 start stickpoll
-w=$(window_of "Form1"); sleep 0.5; w=$(window_of "X:.*"); shoot "$w" stickpoll; stop_last
+w=$(window_of "X:.*"); shoot "$w" stickpoll; stop_last
 
 start tickplot
 w=$(window_of "タイマーオブジェクトの精度"); click "$w" 88 548; sleep 8; shoot "$w" tickplot; stop_last
