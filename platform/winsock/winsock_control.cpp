@@ -74,16 +74,14 @@ WinsockControl::WinsockControl(QObject* parent) : QObject(parent) {
         if (state_ != SocketState::ResolvingHost && state_ != SocketState::HostResolved &&
             state_ != SocketState::Connecting)
             return;
-        if (lookupId_ != -1) QHostInfo::abortHostLookup(lookupId_);
-        lookupId_ = -1;
         stream_.reset();
         Fail(ErrorNumber::TimedOut);
     });
 }
 
-WinsockControl::~WinsockControl() {
-    if (lookupId_ != -1) QHostInfo::abortHostLookup(lookupId_);
-}
+// A lookup still running is left to finish: Qt drops its answer with this control, and aborting it
+// would leak the callback Qt holds for it.
+WinsockControl::~WinsockControl() = default;
 
 void WinsockControl::SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimer_.setInterval(timeout); }
 
@@ -203,9 +201,8 @@ void WinsockControl::StartConnect() {
         return;
     }
     const std::uint64_t attempt = attempt_;
-    lookupId_ = QHostInfo::lookupHost(QString::fromStdString(remoteHost_), this, [this, attempt](const QHostInfo& info) {
+    QHostInfo::lookupHost(QString::fromStdString(remoteHost_), this, [this, attempt](const QHostInfo& info) {
         if (attempt != attempt_ || state_ != SocketState::ResolvingHost) return;
-        lookupId_ = -1;
         switch (info.error()) {
             case QHostInfo::NoError: break;
             case QHostInfo::HostNotFound: Fail(ErrorNumber::HostNotFound); return;
@@ -266,8 +263,6 @@ void WinsockControl::CloseConnection() {
     ++attempt_;
     dataArrivalPending_ = false;
     connectTimer_.stop();
-    if (lookupId_ != -1) QHostInfo::abortHostLookup(lookupId_);
-    lookupId_ = -1;
     if (stream_ && stream_->HasPendingWrites())
         stream_.release()->FinishInBackground(this, kFinishTimeoutMs);
     stream_.reset();

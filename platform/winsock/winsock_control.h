@@ -104,7 +104,6 @@ private:
     SocketState state_ = SocketState::Closed;
     // Bumped by every Connect and Close so that events and lookups of an earlier attempt are dropped.
     std::uint64_t attempt_ = 0;
-    int lookupId_ = -1;
     bool dataArrivalPending_ = false;
     std::unique_ptr<TcpStream> stream_;
     ByteQueue received_;

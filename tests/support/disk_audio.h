@@ -132,7 +132,7 @@ public:
         const auto bytes = ReadFile(output_);
         Heard heard;
         heard.frames.resize(bytes.size() / sizeof(Frame));
-        std::memcpy(heard.frames.data(), bytes.data(), heard.frames.size() * sizeof(Frame));
+        if (!heard.frames.empty()) std::memcpy(heard.frames.data(), bytes.data(), heard.frames.size() * sizeof(Frame));
         const Frame quiet{0, 0};
         std::size_t i = 0;
         while (i < heard.frames.size() && heard.frames[i] == quiet) ++i;
