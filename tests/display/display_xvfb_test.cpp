@@ -3,9 +3,6 @@
 // another 16; DISPLAY_TEST_NO_RANDR=1 starts it without RandR.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -22,38 +19,9 @@ int Depth() {
 bool WithRandr() { return std::getenv("DISPLAY_TEST_NO_RANDR") == nullptr; }
 int BitsPerPixel() { return Depth() == 24 ? 32 : Depth(); }
 
-// Xvfb on a free display number, set as DISPLAY for this process; stopped at exit, since the
-// layer keeps its connection to it for the life of the process.
-class Xvfb {
-public:
-    Xvfb() {
-        int pipefd[2];
-        if (pipe(pipefd) != 0) return;
-        const std::string screen = "1280x1024x" + std::to_string(Depth());
-        server_ = testsupport::StartProcess({"Xvfb", "-displayfd", std::to_string(pipefd[1]), "-screen", "0", screen,
-                                             "-nolisten", "tcp", WithRandr() ? "+extension" : "-extension", "RANDR"});
-        close(pipefd[1]);
-        std::string number;
-        pollfd pfd{pipefd[0], POLLIN, 0};
-        char c;
-        while (poll(&pfd, 1, 10000) > 0 && read(pipefd[0], &c, 1) == 1 && c != '\n') number += c;
-        close(pipefd[0]);
-        if (number.empty()) return;
-        display_ = ":" + number;
-        setenv("DISPLAY", display_.c_str(), 1);
-    }
-    ~Xvfb() { testsupport::StopProcess(server_); }
-    Xvfb(const Xvfb&) = delete;
-    Xvfb& operator=(const Xvfb&) = delete;
-    bool ok() const { return !display_.empty(); }
-
-private:
-    pid_t server_ = -1;
-    std::string display_;
-};
-
-Xvfb& Server() {
-    static Xvfb server;
+// Kept until exit: the layer keeps its connection to the server for the life of the process.
+testsupport::XSession& Server() {
+    static testsupport::XSession server({.width = 1280, .height = 1024, .depth = Depth(), .randr = WithRandr()});
     return server;
 }
 

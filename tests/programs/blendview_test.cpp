@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 
 #include "Module1.h"
 #include "gdi32/surface.h"
+#include "scripted_clock.h"
 #include "winmm/time.h"
 
 namespace {
@@ -28,14 +28,6 @@ protected:
     void TearDown() override {
         winmm::SetClockForTesting(nullptr);
         frame::testing::StopProgram();
-    }
-    // Readings of the millisecond clock, in the order the program takes them.
-    void SetClock(std::deque<DWORD> readings) {
-        winmm::SetClockForTesting([readings]() mutable {
-            const DWORD value = readings.front();
-            if (readings.size() > 1) readings.pop_front();
-            return value;
-        });
     }
     static void Click(const char* name) { QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton); }
     static std::string Caption() { return frame::testing::Widget("Form1")->windowTitle().toStdString(); }
@@ -77,7 +69,7 @@ TEST_F(Blendview, WindowIsBuiltAsDescribed) {
 }
 
 TEST_F(Blendview, ButtonsWorkOnceEachInOrderAndTheCaptionCarriesBothReports) {
-    SetClock({1000, 1012, 5000, 5003});
+    testsupport::ScriptClock({1000, 1012, 5000, 5003});
     Click("Command2");  // disabled: nothing happens
     EXPECT_EQ(Caption(), "半透明表示サンプル");
     Click("Command1");
@@ -98,7 +90,7 @@ TEST_F(Blendview, ElapsedTimeIsRightAcrossBothWrapsOfTheCounter) {
     };
     const Case prepare{777, 777, "0"};
     const Case draw{0xFFFFFFFBu, 4, "9"};  // 4294967291 -> 4 across the 32-bit wrap
-    SetClock({prepare.start, prepare.end, draw.start, draw.end});
+    testsupport::ScriptClock({prepare.start, prepare.end, draw.start, draw.end});
     Click("Command1");
     Click("Command2");
     EXPECT_EQ(Caption(), std::string("半透明表示サンプル　初期化所要時間：") + prepare.shown + "ミリ秒　作画所要時間：" +
@@ -107,7 +99,7 @@ TEST_F(Blendview, ElapsedTimeIsRightAcrossBothWrapsOfTheCounter) {
     // The signed step, 2147483647 -> 2147483648, no longer stops the program.
     frame::testing::StopProgram();
     frame::testing::StartProgram();
-    SetClock({2147483640u, 2147483655u});
+    testsupport::ScriptClock({2147483640u, 2147483655u});
     Click("Command1");
     EXPECT_EQ(Caption(), "半透明表示サンプル　初期化所要時間：15ミリ秒");
     EXPECT_EQ(frame::testing::EndedWith(), std::nullopt);

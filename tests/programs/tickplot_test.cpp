@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 
+#include "scripted_clock.h"
 #include "winmm/time.h"
 
 namespace {
@@ -22,14 +22,6 @@ protected:
         winmm::SetClockForTesting(nullptr);
         frame::testing::StopProgram();
     }
-    // Each tick reads the clock once; the readings come from this list, then the last repeats.
-    void SetClock(std::deque<DWORD> readings) {
-        winmm::SetClockForTesting([readings]() mutable {
-            const DWORD value = readings.front();
-            if (readings.size() > 1) readings.pop_front();
-            return value;
-        });
-    }
     // Lets the timer tick until it asks for `interval` ms, then stops it.
     static void TickUntilInterval(int interval) {
         const frame::Timer timer("Timer1");
@@ -39,7 +31,7 @@ protected:
 };
 
 TEST_F(Tickplot, StartDrawsTheGridAndTheDiagonalThenDisablesItself) {
-    SetClock({1000000});
+    testsupport::ScriptClock({1000000});
     QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton);
     frame::Timer("Timer1").setEnabled(false);
     EXPECT_FALSE(frame::testing::Widget("Command1")->isEnabled());
@@ -58,7 +50,7 @@ TEST_F(Tickplot, StartDrawsTheGridAndTheDiagonalThenDisablesItself) {
 
 TEST_F(Tickplot, EachTickPlotsTheMeasuredIntervalAndAsksForOneMore) {
     // Tick 1 measures from LastTickTime 0: 500 - 100000 is far outside. Tick 2 waited 7 ms, tick 3 3 ms.
-    SetClock({100000, 100007, 100010});
+    testsupport::ScriptClock({100000, 100007, 100010});
     QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton);
     TickUntilInterval(4);
     EXPECT_EQ(frame::Timer("Timer1").interval(), 4);
@@ -73,7 +65,7 @@ TEST_F(Tickplot, EachTickPlotsTheMeasuredIntervalAndAsksForOneMore) {
 }
 
 TEST_F(Tickplot, IntervalsAcrossTheCounterWrapsPlotTheirTrueLength) {
-    SetClock({4294967290u, 3u, 2147483645u, 2147483650u});
+    testsupport::ScriptClock({4294967290u, 3u, 2147483645u, 2147483650u});
     QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton);
     TickUntilInterval(5);
     EXPECT_EQ(PixelAt(2, 491), Red);  // 4294967290 -> 3: 9 ms

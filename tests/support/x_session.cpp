@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
+#include <random>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -104,28 +106,36 @@ XSession::XSession(Options options) {
         hadDisplay_ = true;
         previousDisplay_ = d;
     }
-    int pipefd[2];
-    if (pipe(pipefd) != 0) return;
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x" +
                                std::to_string(options.depth);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, pipefd[0]);
-    server_ = Spawn({"Xvfb", "-displayfd", std::to_string(pipefd[1]), "-screen", "0", screen, "-nolisten", "tcp",
-                     "+extension", "RANDR"},
-                    {}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipefd[1]);
+    // Servers started with -displayfd all search upwards from :0 and, started at the same moment by
+    // parallel tests, can end up reporting one another's display. A random number far above theirs,
+    // checked to be this server's own socket, cannot.
+    std::mt19937 random(static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr)));
     std::string number;
-    pollfd pfd{pipefd[0], POLLIN, 0};
-    char c;
-    while (poll(&pfd, 1, 10000) > 0 && read(pipefd[0], &c, 1) == 1 && c != '\n') number += c;
-    close(pipefd[0]);
-    if (number.empty()) {
-        StopProcess(server_);
-        server_ = -1;
-        return;
+    for (int attempt = 0; attempt < 8 && number.empty(); ++attempt) {
+        const std::string candidate = std::to_string(200 + random() % 30000);
+        if (access(("/tmp/.X" + candidate + "-lock").c_str(), F_OK) == 0) continue;
+        // -noreset: by default the server starts over whenever its last client leaves, and a client
+        // connecting in that moment is refused.
+        server_ = Spawn({"Xvfb", ":" + candidate, "-noreset", "-screen", "0", screen, "-nolisten", "tcp",
+                         options.randr ? "+extension" : "-extension", "RANDR"},
+                        {}, nullptr);
+        int status = 0;
+        const bool listening = WaitUntil(
+            [&] {
+                return access(("/tmp/.X11-unix/X" + candidate).c_str(), F_OK) == 0 &&
+                       RunCommand({"xdpyinfo", "-display", ":" + candidate}).exitCode == 0;
+            },
+            10000);
+        if (listening && waitpid(server_, &status, WNOHANG) == 0) {
+            number = candidate;
+        } else {
+            StopProcess(server_);
+            server_ = -1;
+        }
     }
+    if (number.empty()) return;
     display_ = ":" + number;
     setenv("DISPLAY", display_.c_str(), 1);
     if (options.windowManager) {

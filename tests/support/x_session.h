@@ -31,6 +31,7 @@ public:
         int height = 1024;
         int depth = 24;
         bool windowManager = false;  // openbox
+        bool randr = true;
     };
     XSession();
     explicit XSession(Options options);
