@@ -172,7 +172,6 @@ void TimerObject::restart() {
 
 ControlRef::ControlRef(std::string_view name, int index) : name_(std::string(name) + "(" + std::to_string(index) + ")") {}
 
-ControlObject& ControlRef::object() const { return detail::FindControl(name_); }
 
 std::string Form::caption() const {
     return detail::FindControlAs<FormObject>(name()).window()->windowTitle().toStdString();

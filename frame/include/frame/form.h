@@ -44,9 +44,6 @@ public:
     ControlRef(std::string_view name, int index);
     const std::string& name() const { return name_; }
 
-protected:
-    class ControlObject& object() const;
-
 private:
     std::string name_;
 };
