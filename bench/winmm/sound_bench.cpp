@@ -60,13 +60,14 @@ void BM_AsyncReturn_FirstCall(benchmark::State& state) {
 }
 BENCHMARK(BM_AsyncReturn_FirstCall)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
-// The device is open and a sound plays; each call gives way to a new one.
-void BM_AsyncReturn_LaterCall(benchmark::State& state) {
+// Times each call of sndPlaySoundA(sound, flags) while the device is open and a sound plays, so
+// that each call gives way to a new one.
+void TimeLaterCalls(benchmark::State& state, LPCSTR sound, UINT flags) {
     winmm::sndPlaySoundA(kChime, SND_ASYNC | SND_NODEFAULT);
     Timings timings;
     for (auto _ : state) {
         const auto start = Clock::now();
-        const BOOL played = winmm::sndPlaySoundA(kChime, SND_ASYNC | SND_NODEFAULT);
+        const BOOL played = winmm::sndPlaySoundA(sound, flags);
         const double took = Seconds(Clock::now() - start);
         if (!played) state.SkipWithError("no sound device");
         timings.Add(state, took);
@@ -74,23 +75,15 @@ void BM_AsyncReturn_LaterCall(benchmark::State& state) {
     timings.Report(state);
     winmm::sndPlaySoundA(nullptr, 0);
 }
+
+void BM_AsyncReturn_LaterCall(benchmark::State& state) { TimeLaterCalls(state, kChime, SND_ASYNC | SND_NODEFAULT); }
 BENCHMARK(BM_AsyncReturn_LaterCall)->UseManualTime()->Iterations(500)->Unit(benchmark::kMillisecond);
 
 // The same sound from a WAV image in memory (copied by the call).
 void BM_AsyncReturn_Memory(benchmark::State& state) {
     std::ifstream file(kernel32::LinuxPathOf(kChime), std::ios::binary);
     const std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    winmm::sndPlaySoundA(kChime, SND_ASYNC | SND_NODEFAULT);
-    Timings timings;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const BOOL played = winmm::sndPlaySoundA(image.data(), SND_ASYNC | SND_MEMORY);
-        const double took = Seconds(Clock::now() - start);
-        if (!played) state.SkipWithError("no sound device");
-        timings.Add(state, took);
-    }
-    timings.Report(state);
-    winmm::sndPlaySoundA(nullptr, 0);
+    TimeLaterCalls(state, image.data(), SND_ASYNC | SND_MEMORY);
 }
 BENCHMARK(BM_AsyncReturn_Memory)->UseManualTime()->Iterations(500)->Unit(benchmark::kMillisecond);
 
