@@ -2,15 +2,6 @@
 
 #include <cstdint>
 
-#include <frame/declare.h>
-
-namespace {
-
-const frame::Declare<LONG_PTR(HWND, int)> GetWindowLongA{"user32.dll", "GetWindowLongA"};
-const frame::Declare<LONG_PTR(HWND, int, LONG_PTR)> SetWindowLongA{"user32.dll", "SetWindowLongA"};
-const frame::Declare<BOOL(HWND, HWND, int, int, int, int, UINT)> SetWindowPos{"user32.dll", "SetWindowPos"};
-
-}  // namespace
 
 void RemoveCaptionBar(const frame::Form& form) {
     // Exclusive-or, not a clearing: every other bit (system menu, minimise and maximise boxes) stays.

@@ -5,21 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include <frame/declare.h>
 #include <frame/form.h>
 
 namespace {
-
-const frame::Declare<DWORD()> timeGetTime{"winmm.dll", "timeGetTime"};
-const frame::Declare<HBITMAP(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD)> CreateDIBSection{
-    "gdi32.dll", "CreateDIBSection"};
-const frame::Declare<HDC(HDC)> CreateCompatibleDC{"gdi32.dll", "CreateCompatibleDC"};
-const frame::Declare<HGDIOBJ(HDC, HGDIOBJ)> SelectObject{"gdi32.dll", "SelectObject"};
-const frame::Declare<BOOL(HDC, int, int, int, int, HDC, int, int, DWORD)> BitBlt{"gdi32.dll", "BitBlt"};
-const frame::Declare<int(HDC, int, int, int, int, int, int, int, int, const void*, const BITMAPINFO*, UINT, DWORD)>
-    StretchDIBits{"gdi32.dll", "StretchDIBits"};
-const frame::Declare<BOOL(HDC)> DeleteDC{"gdi32.dll", "DeleteDC"};
-const frame::Declare<BOOL(HGDIOBJ)> DeleteObject{"gdi32.dll", "DeleteObject"};
 
 const frame::Form Form1;
 

@@ -1,7 +1,20 @@
 // The channel planes and the raster-op adder behind blendview's two buttons.
 #pragma once
 
+#include <frame/declare.h>
 #include <win32/api.h>
+
+// The Windows functions this program calls, bound by library and entry name at their first call.
+inline const frame::Declare<DWORD()> timeGetTime{"winmm.dll", "timeGetTime"};
+inline const frame::Declare<HBITMAP(HDC, const BITMAPINFO*, UINT, void**, HANDLE, DWORD)> CreateDIBSection{
+    "gdi32.dll", "CreateDIBSection"};
+inline const frame::Declare<HDC(HDC)> CreateCompatibleDC{"gdi32.dll", "CreateCompatibleDC"};
+inline const frame::Declare<HGDIOBJ(HDC, HGDIOBJ)> SelectObject{"gdi32.dll", "SelectObject"};
+inline const frame::Declare<BOOL(HDC, int, int, int, int, HDC, int, int, DWORD)> BitBlt{"gdi32.dll", "BitBlt"};
+inline const frame::Declare<int(HDC, int, int, int, int, int, int, int, int, const void*, const BITMAPINFO*, UINT, DWORD)>
+    StretchDIBits{"gdi32.dll", "StretchDIBits"};
+inline const frame::Declare<BOOL(HDC)> DeleteDC{"gdi32.dll", "DeleteDC"};
+inline const frame::Declare<BOOL(HGDIOBJ)> DeleteObject{"gdi32.dll", "DeleteObject"};
 
 // The five values both buttons pass: the three picture boxes' device contexts and the size.
 void PreparePlanes(HDC pictureDC1, HDC pictureDC2, HDC pictureDC3, int width, int height);

@@ -1,14 +1,9 @@
 // joy: finds joystick 1 or 2, captures it for the window and shows what its messages carry.
-#include <frame/declare.h>
 #include <frame/form.h>
 
-#include "JoystickApi.h"
 #include "Module1.h"
 
 namespace {
-
-const frame::Declare<LONG_PTR(HWND, int, LONG_PTR)> SetWindowLongA{"user32.dll", "SetWindowLongA"};
-const frame::Declare<void(void*, SIZE_T)> RtlZeroMemory{"kernel32.dll", "RtlZeroMemory"};
 
 const frame::Form Form1;
 const frame::TextBox Text1{"Text1"};
@@ -22,8 +17,8 @@ void Command1_Click() {
     if (joyGetNumDevs() == 0) return;
     JOYINFOEX info;
     RtlZeroMemory(&info, sizeof info);
-    info.dwSize = 52;
-    info.dwFlags = 131;  // JOY_RETURNX | JOY_RETURNY | JOY_RETURNBUTTONS
+    info.dwSize = sizeof(JOYINFOEX);
+    info.dwFlags = JOY_RETURNX | JOY_RETURNY | JOY_RETURNBUTTONS;
     if (joyGetPosEx(JOYSTICKID1, &info) == JOYERR_NOERROR) {
         JoystickId = 0;
         Form1.setCaption("1");

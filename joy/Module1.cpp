@@ -1,11 +1,8 @@
 #include "Module1.h"
 
-#include <frame/declare.h>
 #include <frame/form.h>
 
 namespace {
-
-const frame::Declare<LRESULT(WNDPROC, HWND, UINT, WPARAM, LPARAM)> CallWindowProcA{"user32.dll", "CallWindowProcA"};
 
 const frame::TextBox Text1{"Text1"};
 

@@ -22,9 +22,7 @@ std::string NormalizedLibrary(std::string_view name) {
 
 BindResult FindExport(std::string_view library, std::string_view entry, const std::type_info& signature) {
     const std::array tables = {
-        &gdi32::Exports(),       &user32::WindowExports(), &user32::DisplayExports(),
-        &winmm::TimeExports(),   &winmm::JoystickExports(), &winmm::SoundExports(),
-        &shell32::Exports(),     &kernel32::Exports(),
+        &gdi32::Exports(), &user32::Exports(), &winmm::Exports(), &shell32::Exports(), &kernel32::Exports(),
     };
     const std::string wanted = NormalizedLibrary(library);
     bool libraryFound = false;

@@ -1,17 +1,10 @@
-// The export tables of every library we provide; each lives with its library.
+// The export table of every library we provide, each in its library's exports.cpp.
 #pragma once
 
 #include "platform/exports.h"
 
 namespace gdi32 { const platform::ExportTable& Exports(); }
-namespace user32 {
-const platform::ExportTable& WindowExports();
-const platform::ExportTable& DisplayExports();
-}
-namespace winmm {
-const platform::ExportTable& TimeExports();
-const platform::ExportTable& JoystickExports();
-const platform::ExportTable& SoundExports();
-}
+namespace user32 { const platform::ExportTable& Exports(); }
+namespace winmm { const platform::ExportTable& Exports(); }
 namespace shell32 { const platform::ExportTable& Exports(); }
 namespace kernel32 { const platform::ExportTable& Exports(); }

@@ -1,21 +1,11 @@
 #include "Module1.h"
 
-#include <frame/declare.h>
-#include <win32/api.h>
-
-namespace {
-
-const frame::Declare<UINT()> joyGetNumDevs{"winmm.dll", "joyGetNumDevs"};
-const frame::Declare<MMRESULT(UINT, JOYINFOEX*)> joyGetPosEx{"winmm.dll", "joyGetPosEx"};
-
-}  // namespace
-
 std::int32_t JoystickId = 0;
 
 // Joystick 1, else joystick 2; no data is asked for, only whether one answers.
 bool DetectJoystick() {
     JOYINFOEX info{};
-    info.dwSize = 52;
+    info.dwSize = sizeof(JOYINFOEX);
     if (joyGetNumDevs() == 0) return false;
     if (joyGetPosEx(JOYSTICKID1, &info) == JOYERR_NOERROR) {
         JoystickId = 0;
@@ -30,8 +20,8 @@ bool DetectJoystick() {
 
 void PollJoystick(std::int32_t& x, std::int32_t& y, bool& button1, bool& button2) {
     JOYINFOEX info{};
-    info.dwSize = 52;
-    info.dwFlags = 131;  // JOY_RETURNX | JOY_RETURNY | JOY_RETURNBUTTONS
+    info.dwSize = sizeof(JOYINFOEX);
+    info.dwFlags = JOY_RETURNX | JOY_RETURNY | JOY_RETURNBUTTONS;
     joyGetPosEx(static_cast<UINT>(JoystickId), &info);
     button1 = (info.dwButtons & JOY_BUTTON1) != 0;
     button2 = (info.dwButtons & JOY_BUTTON2) != 0;

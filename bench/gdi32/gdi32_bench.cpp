@@ -7,7 +7,7 @@
 
 #include "blend_sequence.h"
 #include "gdi32/gdi.h"
-#include "gdi32/surface.h"
+#include "platform/image_bitmaps.h"
 
 namespace {
 

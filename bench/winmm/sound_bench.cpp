@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "kernel32/paths.h"
+#include "platform/paths.h"
 #include "winmm/sound.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <future>
 
 #include "event_log.h"
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 #include "loopback_peer.h"
 #include "winsock/winsock_control.h"
 

@@ -1,3 +1,3 @@
-#include "frame/testing.h"
+#include "frame/program.h"
 
 int main(int argc, char** argv) { return frame::RunProgram(argc, argv); }

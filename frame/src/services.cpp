@@ -7,10 +7,11 @@
 #include <limits>
 #include <map>
 
-#include "kernel32/codepage.h"
-#include "kernel32/paths.h"
+#include <platform/codepage.h>
+#include <platform/paths.h>
+
+#include "ending.h"
 #include "picture/bmp.h"
-#include "runtime.h"
 
 namespace frame {
 
@@ -40,7 +41,7 @@ Picture LoadPicture(std::string_view path) {
     in.seekg(0);
     std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
     in.read(reinterpret_cast<char*>(bytes.data()), size);
-    if (!in) Raise(57, StandardDescription(57) + " (" + std::string(path) + ")");
+    if (!in) Raise(errors::DeviceIo, StandardDescription(errors::DeviceIo) + " (" + std::string(path) + ")");
     return DecodePicture(bytes, path);
 }
 
@@ -139,12 +140,12 @@ OpenFile& FileNumbered(int fileNumber) {
 void OpenForBinary(std::string_view path, int fileNumber) {
     if (fileNumber < 1 || fileNumber > 511) Raise(errors::BadFileNameOrNumber);
     if (OpenFiles().contains(fileNumber)) Raise(errors::FileAlreadyOpen);
-    if (path.empty()) Raise(75);
+    if (path.empty()) Raise(errors::PathFileAccess);
     OpenFile file;
     std::ifstream in(kernel32::LinuxPathOf(path), std::ios::binary);
     if (in) {
         file.contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) Raise(57);
+        if (in.bad()) Raise(errors::DeviceIo);
         if (file.contents.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max())) Raise(errors::Overflow);
     }
     OpenFiles().emplace(fileNumber, std::move(file));

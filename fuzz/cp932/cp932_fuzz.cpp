@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 
 namespace {
 

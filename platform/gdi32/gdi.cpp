@@ -10,7 +10,7 @@
 #include "objects.h"
 #include "pixel_format.h"
 #include "rop.h"
-#include "surface.h"
+#include "platform/image_bitmaps.h"
 
 namespace gdi32 {
 namespace {

@@ -1,4 +1,4 @@
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "kernel32/paths.h"
+#include "platform/paths.h"
 
 #include <QString>
 

@@ -14,8 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "kernel32/codepage.h"
-#include "tables.h"
+#include "platform/codepage.h"
 
 extern char** environ;
 
@@ -178,12 +177,6 @@ HINSTANCE ShellExecuteA(HWND, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR, LPCSTR 
     if (!opener) return Answer(SE_ERR_NOASSOC);
     const int error = StartDetached(*opener, file, directory);
     return Answer(error == 0 ? OpenStarted : FailureFor(error));
-}
-
-const platform::ExportTable& Exports() {
-    static const platform::Export entries[] = {PLATFORM_EXPORT(ShellExecuteA)};
-    static const platform::ExportTable table{"shell32.dll", entries};
-    return table;
 }
 
 }  // namespace shell32

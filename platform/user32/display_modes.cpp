@@ -5,7 +5,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 
 namespace user32::display {
 namespace {

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <map>
 
-#include "tables.h"
 #include "user32/window_x11.h"
 
 namespace user32 {
@@ -316,16 +315,6 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
         }
     }
     return TRUE;
-}
-
-const platform::ExportTable& WindowExports() {
-    static const platform::Export entries[] = {
-        PLATFORM_EXPORT(ReleaseCapture),  PLATFORM_EXPORT(SendMessageA),   PLATFORM_EXPORT(CallWindowProcA),
-        PLATFORM_EXPORT(DefWindowProcA),  PLATFORM_EXPORT(GetWindowLongA), PLATFORM_EXPORT(SetWindowLongA),
-        PLATFORM_EXPORT(SetWindowPos),
-    };
-    static const platform::ExportTable table{"user32.dll", entries};
-    return table;
 }
 
 }  // namespace user32

@@ -6,15 +6,12 @@
 
 #include <win32/user32.h>
 
+#include "platform/window_table.h"
+
 class QWidget;
 
 namespace user32 {
 
-// Registers a top-level widget; `ownProcedure` is the run time's own handling of messages and
-// stays at the end of the chain; `style` holds the WS_ bits that match how the window was made.
-// Returns the window's handle.
-HWND RegisterWindow(QWidget* widget, WNDPROC ownProcedure, LONG_PTR style);
-void UnregisterWindow(HWND window);
 QWidget* WidgetOf(HWND window);
 bool IsWindow(HWND window);
 
@@ -27,9 +24,6 @@ QMargins StandardFrame(LONG_PTR style);
 BOOL ReleaseCapture();
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// WM_NCLBUTTONDOWN with HTCAPTION moves the window with the pointer while the left button is held
-// (the window manager's move where it offers one); WM_CLOSE closes the window.
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // GWL_STYLE only stores the bits; they show at the next SetWindowPos with SWP_FRAMECHANGED.
 LONG_PTR GetWindowLongA(HWND window, int index);
 LONG_PTR SetWindowLongA(HWND window, int index, LONG_PTR value);

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "kernel32/codepage.h"
-#include "kernel32/paths.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
 #include "winmm/wav_image.h"
 
 namespace winmm {

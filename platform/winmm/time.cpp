@@ -2,8 +2,6 @@
 
 #include <time.h>
 
-#include "tables.h"
-
 namespace winmm {
 namespace {
 
@@ -26,11 +24,5 @@ DWORD timeGetTime() {
 }
 
 void SetClockForTesting(std::function<DWORD()> clock) { TestClock() = std::move(clock); }
-
-const platform::ExportTable& TimeExports() {
-    static const platform::Export entries[] = {PLATFORM_EXPORT(timeGetTime)};
-    static const platform::ExportTable table{"winmm.dll", entries};
-    return table;
-}
 
 }  // namespace winmm

@@ -5,49 +5,45 @@
 #include <string>
 #include <string_view>
 
-namespace winsock {
+#include "platform/error_catalogue.h"
+#include "platform/winsock.h"
 
-// Refusals of a property or a call come back to the caller as this exception; the form run time
-// turns it into one of its run-time errors.
-struct ControlError {
-    std::int32_t number;
-    std::string description;
-};
+namespace winsock {
 
 // The numbers keep the values the original control used, so programs that test them still work.
 enum class ErrorNumber : std::int32_t {
     // Refusals thrown as ControlError.
-    TypeMismatch = 13,
-    InvalidPropertyValue = 380,
-    PropertyReadOnly = 383,
-    MemberNotSupported = 438,
-    ArgumentNotOptional = 449,
-    WrongArgumentCount = 450,
-    BadState = 40006,
-    UnsupportedType = 40018,
-    InvalidOperation = 40020,
-    ArgumentOutOfRange = 40021,
+    TypeMismatch = platform::errors::TypeMismatch,
+    InvalidPropertyValue = platform::errors::InvalidPropertyValue,
+    PropertyReadOnly = platform::errors::PropertyReadOnly,
+    MemberNotSupported = platform::errors::MemberNotSupported,
+    ArgumentNotOptional = platform::errors::ArgumentNotOptional,
+    WrongArgumentCount = platform::errors::WrongArgumentCount,
+    BadState = platform::errors::SocketBadState,
+    UnsupportedType = platform::errors::SocketUnsupportedType,
+    InvalidOperation = platform::errors::SocketInvalidOperation,
+    ArgumentOutOfRange = platform::errors::SocketArgumentOutOfRange,
     // Failures of the connection, reported by the Error event.
-    AccessDenied = 10013,
-    InvalidArgument = 10022,
-    TooManySockets = 10024,
-    AddressFamilyNotSupported = 10047,
-    AddressInUse = 10048,
-    AddressNotAvailable = 10049,
-    NetworkDown = 10050,
-    NetworkUnreachable = 10051,
-    ConnectionAborted = 10053,
-    ConnectionReset = 10054,
-    NoBufferSpace = 10055,
-    TimedOut = 10060,
-    ConnectionRefused = 10061,
-    HostUnreachable = 10065,
-    HostNotFound = 11001,
-    HostNotFoundTryAgain = 11002,
-    NoAddress = 11004,
+    AccessDenied = platform::errors::SocketAccessDenied,
+    InvalidArgument = platform::errors::SocketInvalidArgument,
+    TooManySockets = platform::errors::SocketTooManySockets,
+    AddressFamilyNotSupported = platform::errors::SocketAddressFamilyNotSupported,
+    AddressInUse = platform::errors::SocketAddressInUse,
+    AddressNotAvailable = platform::errors::SocketAddressNotAvailable,
+    NetworkDown = platform::errors::SocketNetworkDown,
+    NetworkUnreachable = platform::errors::SocketNetworkUnreachable,
+    ConnectionAborted = platform::errors::SocketConnectionAborted,
+    ConnectionReset = platform::errors::SocketConnectionReset,
+    NoBufferSpace = platform::errors::SocketNoBufferSpace,
+    TimedOut = platform::errors::SocketTimedOut,
+    ConnectionRefused = platform::errors::SocketConnectionRefused,
+    HostUnreachable = platform::errors::SocketHostUnreachable,
+    HostNotFound = platform::errors::SocketHostNotFound,
+    HostNotFoundTryAgain = platform::errors::SocketHostNotFoundTryAgain,
+    NoAddress = platform::errors::SocketNoAddress,
 };
 
-// The Japanese text shown for a number; an empty view for numbers the control never reports.
+// The Japanese text shown for a number, from the one catalogue.
 std::string_view ErrorDescription(ErrorNumber number);
 
 ControlError MakeControlError(ErrorNumber number);

@@ -7,7 +7,7 @@
 #include <charconv>
 #include <limits>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 #include "winsock/tcp_stream.h"
 
 namespace winsock {

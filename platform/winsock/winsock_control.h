@@ -29,42 +29,15 @@
 #include <variant>
 #include <vector>
 
+#include "platform/winsock.h"
 #include "winsock/byte_queue.h"
 #include "winsock/errors.h"
 
 namespace winsock {
 
-enum DispatchId : int {
-    RemotePort = 1,     // property, 32-bit integer
-    LocalPort = 2,      // property, 32-bit integer; reads the bound port while a connection stands
-    State = 4,          // property, read only, a SocketState value
-    BytesReceived = 8,  // property, read only, bytes waiting for GetData
-    RemoteHost = 10,    // property, text
-    Connect = 64,       // method ([host], [port])
-    SendData = 67,      // method (data)
-    GetData = 68,       // method (data by reference, [type], [maxLen])
-    Close = 70,         // method ()
-};
-
-// Text is UTF-8; a byte array passes by reference so GetData can fill the caller's own array.
-using Variant = std::variant<std::monostate, std::int32_t, std::string, std::vector<std::uint8_t>*>;
-
-enum class SocketState : std::int32_t {
-    Closed = 0,
-    Open = 1,
-    Listening = 2,
-    ConnectionPending = 3,
-    ResolvingHost = 4,
-    HostResolved = 5,
-    Connecting = 6,
-    Connected = 7,
-    Closing = 8,
-    Error = 9,
-};
-
 class TcpStream;
 
-class WinsockControl : public QObject {
+class WinsockControl : public QObject, public Automation {
     Q_OBJECT
 
 public:
@@ -73,10 +46,9 @@ public:
     WinsockControl(const WinsockControl&) = delete;
     WinsockControl& operator=(const WinsockControl&) = delete;
 
-    // Each throws ControlError for what the control refuses.
-    Variant PropertyGet(int dispid);
-    void PropertyPut(int dispid, const Variant& value);
-    Variant Invoke(int dispid, std::vector<Variant> args);
+    Variant PropertyGet(int dispid) override;
+    void PropertyPut(int dispid, const Variant& value) override;
+    Variant Invoke(int dispid, std::vector<Variant> args) override;
 
     SocketState CurrentState() const { return state_; }
     // For tests; the control starts with 30 seconds.

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "gdi32/gdi.h"
-#include "gdi32/surface.h"
+#include "platform/image_bitmaps.h"
 
 namespace gditest {
 

@@ -28,7 +28,7 @@ const Program kPrograms[] = {
     {"modeswitch", "ディスプレイサイズの変更のサンプル", "ディスプレイサイズの変更のサンプル"},
     {"tcpterm", "ＴＣＰクライアント", "ＴＣＰクライアント"},
     {"joy", "ジョイステックテスター", "ジョイステックテスター"},
-    {"stickpoll", "ジョイスティックのサンプル", "Form1"},
+    {"stickpoll", "ジョイスティックのサンプル", "X:0   Y:0   ボタン1:False   ボタン2:False"},  // no stick: zeros from the first tick
     {"tickplot", "タイマーオブジェクトの精度", "タイマーオブジェクトの精度"},
     {"wavefile", "ファイルから効果音(WAV)を再生サンプル", "ファイルから効果音(WAV)を再生サンプル"},
     {"wavememory", "メモリから効果音(WAV)を再生", "メモリから効果音(WAV)を再生サンプル"},

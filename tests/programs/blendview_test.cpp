@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "Module1.h"
-#include "gdi32/surface.h"
+#include "platform/image_bitmaps.h"
 #include "scripted_clock.h"
 #include "winmm/time.h"
 

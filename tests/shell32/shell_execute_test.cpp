@@ -14,7 +14,7 @@
 
 #include <platform/exports.h>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 #include "recording_opener.h"
 #include "shell32/shell32.h"
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "kernel32/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 #include "disk_audio.h"
 #include "winmm/sound.h"
 

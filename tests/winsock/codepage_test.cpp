@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "kernel32/codepage.h"
+#include "platform/codepage.h"
 
 namespace {
 

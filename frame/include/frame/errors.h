@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <platform/error_catalogue.h>
+
 namespace frame {
 
 class RuntimeError : public std::runtime_error {
@@ -20,22 +22,8 @@ private:
     std::string description_;
 };
 
-// The run time's own errors, with their standard texts.
-namespace errors {
-inline constexpr int Overflow = 6;
-inline constexpr int OutOfMemory = 7;
-inline constexpr int SubscriptOutOfRange = 9;
-inline constexpr int TypeMismatch = 13;
-inline constexpr int DllLoad = 48;
-inline constexpr int BadDllCallingConvention = 49;
-inline constexpr int BadFileNameOrNumber = 52;
-inline constexpr int FileNotFound = 53;
-inline constexpr int BadFileMode = 54;
-inline constexpr int FileAlreadyOpen = 55;
-inline constexpr int InvalidPicture = 481;
-inline constexpr int ObjectRequired = 424;
-inline constexpr int DllEntryNotFound = 453;
-}  // namespace errors
+// The numbers the run time and its controls raise, by name; their texts are in one catalogue.
+namespace errors = ::platform::errors;
 
 [[noreturn]] void Raise(int number);
 [[noreturn]] void Raise(int number, std::string description);

@@ -9,4 +9,7 @@ struct ProgramInfo {
 };
 extern const ProgramInfo ThisProgram;
 
+// Builds Form1, raises Form_Load, shows the window and runs until the program ends.
+int RunProgram(int argc, char** argv);
+
 }  // namespace frame

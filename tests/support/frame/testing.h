@@ -9,10 +9,6 @@
 #include <string>
 #include <string_view>
 
-namespace frame {
-int RunProgram(int argc, char** argv);
-}
-
 namespace frame::testing {
 
 // Builds Form1 from the program's description, raises Form_Load and shows the window.

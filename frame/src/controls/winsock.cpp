@@ -1,51 +1,63 @@
-// The Winsock control as a control of the form: its events go to the form's handlers.
+// The Winsock control on a form, reached late through its dispatch identifiers as an automation
+// client would; its events go to the form's handlers.
 #include "frame/winsock.h"
 
-#include "controls.h"
-#include "winsock/winsock_control.h"
+#include <platform/winsock.h>
+
+#include "events.h"
+#include "kinds.h"
 
 namespace frame {
 namespace {
+
+constexpr EventSpec Events[] = {
+    {"Connect", HandlerShape::Plain},
+    {"Close", HandlerShape::Plain},
+    {"DataArrival", HandlerShape::Arrival},
+    {"Error", HandlerShape::SocketError},
+};
 
 class WinsockObject : public ControlObject {
 public:
     explicit WinsockObject(ControlDescription description) : ControlObject(std::move(description)) {
         const ControlDescription& d = this->description();
-        QObject::connect(&control_, &winsock::WinsockControl::ConnectEvent, [&d] { detail::RaiseEvent(d, "Connect"); });
-        QObject::connect(&control_, &winsock::WinsockControl::CloseEvent, [&d] { detail::RaiseEvent(d, "Close"); });
-        QObject::connect(&control_, &winsock::WinsockControl::DataArrivalEvent,
-                         [&d](std::int32_t bytesTotal) { detail::RaiseArrivalEvent(d, bytesTotal); });
-        QObject::connect(&control_, &winsock::WinsockControl::ErrorEvent,
-                         [&d](std::int16_t number, const std::string& text) { detail::RaiseSocketErrorEvent(d, number, text); });
+        control_ = winsock::CreateControl({
+            .connect = [&d] { detail::RaiseEvent(d, "Connect"); },
+            .dataArrival = [&d](std::int32_t bytesTotal) { detail::RaiseArrivalEvent(d, bytesTotal); },
+            .close = [&d] { detail::RaiseEvent(d, "Close"); },
+            .error = [&d](std::int16_t number, const std::string& text) { detail::RaiseSocketErrorEvent(d, number, text); },
+        });
     }
 
-    // Late binding: every member goes through its dispatch identifier.
+    // What the control refuses comes back as a run-time error with its number.
     void Put(int dispid, const winsock::Variant& value) {
         try {
-            control_.PropertyPut(dispid, value);
+            control_->PropertyPut(dispid, value);
         } catch (const winsock::ControlError& error) {
             Raise(error.number, error.description);
         }
     }
     void Call(int dispid, std::vector<winsock::Variant> args) {
         try {
-            control_.Invoke(dispid, std::move(args));
+            control_->Invoke(dispid, std::move(args));
         } catch (const winsock::ControlError& error) {
             Raise(error.number, error.description);
         }
     }
 
 private:
-    winsock::WinsockControl control_;
+    std::unique_ptr<winsock::Automation> control_;
 };
+
+std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext&) {
+    return std::make_unique<WinsockObject>(row);
+}
 
 WinsockObject& Object(const std::string& name) { return detail::FindControlAs<WinsockObject>(name); }
 
 }  // namespace
 
-std::unique_ptr<ControlObject> CreateWinsockObject(ControlDescription description) {
-    return std::make_unique<WinsockObject>(std::move(description));
-}
+const ControlKindInfo WinsockKind = {ControlKind::Winsock, "Winsock control", Events, &Build};
 
 void Winsock::setRemoteHost(std::string_view host) const { Object(name()).Put(winsock::RemoteHost, std::string(host)); }
 void Winsock::setRemotePort(std::int32_t port) const { Object(name()).Put(winsock::RemotePort, port); }

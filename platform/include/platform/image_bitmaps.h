@@ -1,4 +1,5 @@
-// What the form run time needs of our GDI beyond the Windows entries: bitmaps it can show.
+// What the form run time needs of our GDI: bitmaps it can show, and the device contexts that
+// programs draw into them through.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +29,11 @@ std::optional<BitmapView> ViewOf(HBITMAP bitmap);
 // The bitmap selected into a live device context (a new one holds the stock 1 x 1 monochrome
 // bitmap); nullptr for a handle that is not a live device context.
 HBITMAP CurrentBitmap(HDC dc);
+
+// The gdi32.dll entries the run time calls itself, with the SDK's signatures.
+HDC CreateCompatibleDC(HDC hdc);
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h);
+BOOL DeleteDC(HDC hdc);
+BOOL DeleteObject(HGDIOBJ ho);
 
 }  // namespace gdi32

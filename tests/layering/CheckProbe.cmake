@@ -1,0 +1,16 @@
+# Builds one probe target; EXPECT is "builds" or "refused" (its header not found, nothing else).
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${TARGET}
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(EXPECT STREQUAL "builds")
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${HEADER} should be in reach, but:\n${output}")
+  endif()
+else()
+  if(result EQUAL 0)
+    message(FATAL_ERROR "${HEADER} compiled: an internal header is in reach")
+  endif()
+  string(FIND "${output}" "${HEADER}: No such file or directory" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "the probe of ${HEADER} failed for another reason:\n${output}")
+  endif()
+endif()
