@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <type_traits>
 
 #include "ending.h"
 #include "frame/services.h"
@@ -11,23 +12,15 @@ namespace frame {
 namespace {
 
 template <typename Handler>
-struct ShapeOfType;
-template <>
-struct ShapeOfType<PlainHandler> {
-    static constexpr HandlerShape value = HandlerShape::Plain;
-};
-template <>
-struct ShapeOfType<MouseHandler> {
-    static constexpr HandlerShape value = HandlerShape::Mouse;
-};
-template <>
-struct ShapeOfType<ArrivalHandler> {
-    static constexpr HandlerShape value = HandlerShape::Arrival;
-};
-template <>
-struct ShapeOfType<SocketErrorHandler> {
-    static constexpr HandlerShape value = HandlerShape::SocketError;
-};
+constexpr HandlerShape ShapeOfType() {
+    if constexpr (std::is_same_v<Handler, PlainHandler>) return HandlerShape::Plain;
+    else if constexpr (std::is_same_v<Handler, MouseHandler>) return HandlerShape::Mouse;
+    else if constexpr (std::is_same_v<Handler, ArrivalHandler>) return HandlerShape::Arrival;
+    else {
+        static_assert(std::is_same_v<Handler, SocketErrorHandler>, "a handler type without its shape");
+        return HandlerShape::SocketError;
+    }
+}
 
 const HandlerEntry* FindHandler(const std::string& name) {
     for (const auto& entry : Form1Handlers) {
@@ -52,7 +45,7 @@ const HandlerEntry* BoundHandler(const ControlDescription& control, const std::s
 }  // namespace
 
 HandlerShape ShapeOf(const HandlerEntry& handler) {
-    return std::visit([](auto function) { return ShapeOfType<decltype(function)>::value; }, handler.function);
+    return std::visit([](auto function) { return ShapeOfType<decltype(function)>(); }, handler.function);
 }
 
 void CheckBindings(const FormDescription& description) {

@@ -4,6 +4,7 @@
 // handler check all read.
 #pragma once
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 
@@ -37,6 +38,19 @@ public:
 
 private:
     ControlDescription description_;
+};
+
+// A control that is one Qt widget on the form, held weakly: the form's window owns its children.
+template <typename Widget>
+class WidgetControl : public ControlObject {
+public:
+    WidgetControl(ControlDescription description, Widget* widget)
+        : ControlObject(std::move(description)), widget_(widget) {}
+    QWidget* widget() const override { return widget_; }
+    Widget* get() const { return widget_; }
+
+private:
+    QPointer<Widget> widget_;
 };
 
 // The parameters a handler takes; every event names the one its handlers must have.

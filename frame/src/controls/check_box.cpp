@@ -1,5 +1,4 @@
 #include <QCheckBox>
-#include <QPointer>
 
 #include "events.h"
 #include "kinds.h"
@@ -9,15 +8,7 @@ namespace {
 
 constexpr EventSpec Events[] = {{"Click", HandlerShape::Plain}};
 
-class CheckBoxObject : public ControlObject {
-public:
-    CheckBoxObject(ControlDescription description, QCheckBox* box) : ControlObject(std::move(description)), box_(box) {}
-    QWidget* widget() const override { return box_; }
-    QCheckBox* box() const { return box_; }
-
-private:
-    QPointer<QCheckBox> box_;
-};
+using CheckBoxObject = WidgetControl<QCheckBox>;
 
 std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext& context) {
     auto* box = new QCheckBox(QString::fromStdString(row.caption.value_or("")), context.window);
@@ -33,13 +24,13 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
 
 const ControlKindInfo CheckBoxKind = {ControlKind::CheckBox, "check box", Events, &Build};
 
-int CheckBox::value() const { return detail::FindControlAs<CheckBoxObject>(name()).box()->isChecked() ? 1 : 0; }
+int CheckBox::value() const { return detail::FindControlAs<CheckBoxObject>(name()).get()->isChecked() ? 1 : 0; }
 
 void CheckBox::setValue(int value) const {
     auto& object = detail::FindControlAs<CheckBoxObject>(name());
     if (value != 0 && value != 1) Raise(errors::InvalidPropertyValue);
-    if ((object.box()->isChecked() ? 1 : 0) == value) return;
-    object.box()->setChecked(value == 1);
+    if ((object.get()->isChecked() ? 1 : 0) == value) return;
+    object.get()->setChecked(value == 1);
     detail::RaiseEvent(object.description(), "Click");
 }
 

@@ -1,4 +1,3 @@
-#include <QPointer>
 #include <QPushButton>
 
 #include "events.h"
@@ -9,16 +8,7 @@ namespace {
 
 constexpr EventSpec Events[] = {{"Click", HandlerShape::Plain}};
 
-class ButtonObject : public ControlObject {
-public:
-    ButtonObject(ControlDescription description, QPushButton* button)
-        : ControlObject(std::move(description)), button_(button) {}
-    QWidget* widget() const override { return button_; }
-    QPushButton* button() const { return button_; }
-
-private:
-    QPointer<QPushButton> button_;
-};
+using ButtonObject = WidgetControl<QPushButton>;
 
 std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext& context) {
     auto* button = new QPushButton(QString::fromStdString(row.caption.value_or("")), context.window);
@@ -29,7 +19,7 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
     return object;
 }
 
-QPushButton* Button(const std::string& name) { return detail::FindControlAs<ButtonObject>(name).button(); }
+QPushButton* Button(const std::string& name) { return detail::FindControlAs<ButtonObject>(name).get(); }
 
 }  // namespace
 

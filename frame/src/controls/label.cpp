@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QTextLayout>
 
 #include "kinds.h"
@@ -58,15 +57,7 @@ namespace {
 
 constexpr EventSpec Events[] = {{"MouseDown", HandlerShape::Mouse}};
 
-class LabelObject : public ControlObject {
-public:
-    LabelObject(ControlDescription description, MouseLabel* label) : ControlObject(std::move(description)), label_(label) {}
-    QWidget* widget() const override { return label_; }
-    MouseLabel* label() const { return label_; }
-
-private:
-    QPointer<MouseLabel> label_;
-};
+using LabelObject = WidgetControl<MouseLabel>;
 
 // The description writes line breaks as CR LF, the label shows each as one break.
 std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext& context) {
@@ -85,7 +76,7 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
     return object;
 }
 
-MouseLabel* LabelNamed(const std::string& name) { return detail::FindControlAs<LabelObject>(name).label(); }
+MouseLabel* LabelNamed(const std::string& name) { return detail::FindControlAs<LabelObject>(name).get(); }
 
 }  // namespace
 

@@ -1,5 +1,4 @@
 #include <QListWidget>
-#include <QPointer>
 
 #include "events.h"
 #include "kinds.h"
@@ -9,15 +8,7 @@ namespace {
 
 constexpr EventSpec Events[] = {{"Click", HandlerShape::Plain}, {"DblClick", HandlerShape::Plain}};
 
-class ListBoxObject : public ControlObject {
-public:
-    ListBoxObject(ControlDescription description, QListWidget* list) : ControlObject(std::move(description)), list_(list) {}
-    QWidget* widget() const override { return list_; }
-    QListWidget* list() const { return list_; }
-
-private:
-    QPointer<QListWidget> list_;
-};
+using ListBoxObject = WidgetControl<QListWidget>;
 
 std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext& context) {
     auto* list = new QListWidget(context.window);
@@ -30,7 +21,7 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
     return object;
 }
 
-QListWidget* List(const std::string& name) { return detail::FindControlAs<ListBoxObject>(name).list(); }
+QListWidget* List(const std::string& name) { return detail::FindControlAs<ListBoxObject>(name).get(); }
 
 }  // namespace
 
