@@ -20,7 +20,7 @@ namespace {
 
 class Runtime : public testsupport::ProgramTest {
 protected:
-    Runtime() : ProgramTest({.withTitle = true}) {}
+    Runtime() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
         fixture::events.clear();
         fixture::onCommand1 = nullptr;

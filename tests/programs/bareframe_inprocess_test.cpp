@@ -71,6 +71,7 @@ const auto* const xServer = static_cast<XServerForTheRun*>(::testing::AddGlobalT
 // Without the server the test fails: it is never skipped.
 class BareframeInProcess : public testsupport::ProgramTest {
 protected:
+    BareframeInProcess() : ProgramTest({.messages = Messages::NoneExpected}) {}
     void SetUp() override {
         ASSERT_TRUE(xServer->ready()) << "no X server with a window manager";
         ProgramTest::SetUp();

@@ -19,6 +19,7 @@ const frame::TextBox Text1{"Text1"};
 
 class Joy : public testsupport::ProgramTest {
 protected:
+    Joy() : ProgramTest({.messages = Messages::NoneExpected}) {}
     static void SetUpTestSuite() { ASSERT_TRUE(VirtualJoystick::InitSubsystem()) << SDL_GetError(); }
     void SetUp() override {
         SDL_JoystickUpdate();

@@ -21,7 +21,7 @@ using Calls = std::vector<std::vector<std::string>>;
 
 class Linkopen : public testsupport::ProgramTest {
 protected:
-    Linkopen() : ProgramTest({.withTitle = true}) {}
+    Linkopen() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
         unsetenv("SUITE_OPENER");
         ProgramTest::SetUp();

@@ -17,7 +17,7 @@ using testsupport::VirtualJoystick;
 // Each test plugs its joysticks in before it starts the program.
 class Stickpoll : public testsupport::ProgramTest {
 protected:
-    Stickpoll() : ProgramTest({.start = false}) {}
+    Stickpoll() : ProgramTest({.start = false, .messages = Messages::NoneExpected}) {}
     static void SetUpTestSuite() { ASSERT_TRUE(VirtualJoystick::InitSubsystem()) << SDL_GetError(); }
     void SetUp() override {
         SDL_JoystickUpdate();

@@ -22,7 +22,7 @@ const frame::CheckBox Check1{"Check1"};
 
 class Tcpterm : public testsupport::ProgramTest {
 protected:
-    Tcpterm() : ProgramTest({.withTitle = true}) {}
+    Tcpterm() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
         ProgramTest::SetUp();
         ASSERT_TRUE(server_.listen(QHostAddress::LocalHost, 0));

@@ -17,6 +17,7 @@ QRgb PixelAt(int x, int y) { return frame::testing::PictureImage("Picture1").pix
 
 class Tickplot : public testsupport::ProgramTest {
 protected:
+    Tickplot() : ProgramTest({.messages = Messages::NoneExpected}) {}
     void TearDown() override {
         winmm::SetClockForTesting(nullptr);
         ProgramTest::TearDown();

@@ -13,11 +13,13 @@ namespace testsupport {
 
 class ProgramTest : public ::testing::Test {
 protected:
+    // How message boxes are taken: into messages_, each as its text or as "title|text", or as a
+    // failure of the test where none is expected (a real box would block the test).
+    enum class Messages { Text, TitleAndText, NoneExpected };
     struct Options {
         // Off for tests that start the program themselves, once their devices are in place.
         bool start = true;
-        // Each message as "title|text" rather than its text alone.
-        bool withTitle = false;
+        Messages messages = Messages::Text;
     };
     ProgramTest() : ProgramTest(Options{}) {}
     explicit ProgramTest(Options options) : options_(options) {}
