@@ -14,27 +14,21 @@
 #include <iostream>
 
 #include "fixture_program.h"
+#include "program_fixture.h"
 
 namespace {
 
-class Runtime : public ::testing::Test {
+class Runtime : public testsupport::ProgramTest {
 protected:
+    Runtime() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
         fixture::events.clear();
         fixture::onCommand1 = nullptr;
         messages_.clear();
-        frame::testing::SetMessageBoxHook(
-            [this](const std::string& title, const std::string& text) { messages_.push_back(title + "|" + text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
-    void TearDown() override { frame::testing::StopProgram(); }
 
-    static void Click(const char* name) {
-        QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton);
-    }
     static void Wait(int ms) { QTest::qWait(ms); }
-
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Runtime, BuildsTheFormFromItsDescription) {

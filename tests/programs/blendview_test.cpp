@@ -11,6 +11,7 @@
 
 #include "Module1.h"
 #include "platform/image_bitmaps.h"
+#include "program_fixture.h"
 #include "scripted_clock.h"
 #include "winmm/time.h"
 
@@ -19,19 +20,12 @@ namespace {
 int Half(int v) { return static_cast<int>(std::nearbyint(v / 2.0)); }
 int Blend(int a, int b) { return a == 255 && b == 255 ? 255 : Half(a) + Half(b); }
 
-class Blendview : public ::testing::Test {
+class Blendview : public testsupport::ProgramTest {
 protected:
-    void SetUp() override {
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
-        frame::testing::StartProgram();
-    }
     void TearDown() override {
         winmm::SetClockForTesting(nullptr);
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
     }
-    static void Click(const char* name) { QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton); }
-    static std::string Caption() { return frame::testing::Widget("Form1")->windowTitle().toStdString(); }
-    static bool Enabled(const char* name) { return frame::testing::Widget(name)->isEnabled(); }
 
     // Puts one picture into a box's off-screen image, as its picture setting would.
     static void SetPixels(const char* box, const std::vector<std::uint32_t>& pixels) {
@@ -42,8 +36,6 @@ protected:
         std::copy(pixels.begin(), pixels.end(), data->pixels.begin());
         frame::PictureBox(box).setPicture(data);
     }
-
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Blendview, WindowIsBuiltAsDescribed) {

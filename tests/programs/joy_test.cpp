@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Module1.h"
+#include "program_fixture.h"
 #include "user32/windows.h"
 #include "virtual_joystick.h"
 #include "winmm/joystick.h"
@@ -16,21 +17,21 @@ using testsupport::VirtualJoystick;
 
 const frame::TextBox Text1{"Text1"};
 
-class Joy : public ::testing::Test {
+class Joy : public testsupport::ProgramTest {
 protected:
+    Joy() : ProgramTest({.messages = Messages::NoneExpected}) {}
     static void SetUpTestSuite() { ASSERT_TRUE(VirtualJoystick::InitSubsystem()) << SDL_GetError(); }
     void SetUp() override {
         SDL_JoystickUpdate();
         if (SDL_NumJoysticks() != 0) GTEST_SKIP() << "a real joystick is plugged in";
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
     void TearDown() override {
         if (!frame::testing::EndedWith()) frame::testing::CloseWindow();
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
         winmm::ResetJoysticksForTesting();
     }
-    static void Search() { QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton); }
-    static std::string Caption() { return frame::testing::Widget("Form1")->windowTitle().toStdString(); }
+    static void Search() { Click("Command1"); }
     static bool WaitForText(const std::string& text) {
         return QTest::qWaitFor([&] { return Text1.text() == text; }, 3000);
     }

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "program_fixture.h"
 #include "user32/display.h"
 #include "x_session.h"
 #include "xorg_dummy_session.h"
@@ -57,7 +58,7 @@ std::vector<std::tuple<int, int, int>> XrandrModes() {
 
 std::string LabelText(const char* name) { return qobject_cast<QLabel*>(frame::testing::Widget(name))->text().toStdString(); }
 
-class Modeswitch : public ::testing::Test {
+class Modeswitch : public testsupport::ProgramTest {
 protected:
     static void SetUpTestSuite() {
         const std::string why = displaytest::XorgDummySession::Unavailable();
@@ -67,10 +68,8 @@ protected:
     void SetUp() override {
         if (!Server()->ok()) GTEST_SKIP();
         SetMode(1024, 768, 60);
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
-    void TearDown() override { frame::testing::StopProgram(); }
     static void SetMode(DWORD width, DWORD height, DWORD rate) {
         DEVMODEA mode{};
         mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
@@ -79,7 +78,6 @@ protected:
         mode.dmDisplayFrequency = rate;
         ASSERT_EQ(user32::ChangeDisplaySettingsA(&mode, 0), DISP_CHANGE_SUCCESSFUL);
     }
-    static void Click(const char* name) { QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton); }
     static QListWidget* List() { return qobject_cast<QListWidget*>(frame::testing::Widget("List1")); }
     static std::vector<std::string> Items() {
         std::vector<std::string> items;
@@ -102,8 +100,6 @@ protected:
         std::smatch m;
         return std::regex_search(out, m, std::regex("([0-9.]+)\\*")) ? m[1].str() : "";
     }
-
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Modeswitch, ShowsTheStateAtStartAndListsEveryModeInOrder) {

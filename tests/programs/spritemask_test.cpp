@@ -8,26 +8,26 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "program_fixture.h"
+
 namespace {
 
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
-class Spritemask : public ::testing::Test {
+class Spritemask : public testsupport::ProgramTest {
 protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
         std::filesystem::current_path(PROGRAM_SOURCE_DIR);  // the bitmaps are read from the working directory
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
         tile_ = frame::testing::PictureImage("Picture1");
         sprites1_ = frame::testing::PictureImage("Picture2");
         sprites2_ = frame::testing::PictureImage("Picture3");
     }
     void TearDown() override {
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
         std::filesystem::current_path(previous_);
     }
-    static void Click(const char* name) { QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton); }
     static QImage Surface() { return frame::testing::PictureImage("Picture4"); }
 
     // Checks that the surface is `before` with the 32 x 32 cell at `cellX` of `source` combined in.
@@ -46,7 +46,6 @@ protected:
     }
 
     std::filesystem::path previous_;
-    std::vector<std::string> messages_;
     QImage tile_, sprites1_, sprites2_;
 };
 

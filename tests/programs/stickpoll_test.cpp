@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Module1.h"
+#include "program_fixture.h"
 #include "virtual_joystick.h"
 #include "winmm/joystick.h"
 
@@ -13,19 +14,21 @@ namespace {
 
 using testsupport::VirtualJoystick;
 
-class Stickpoll : public ::testing::Test {
+// Each test plugs its joysticks in before it starts the program.
+class Stickpoll : public testsupport::ProgramTest {
 protected:
+    Stickpoll() : ProgramTest({.start = false, .messages = Messages::NoneExpected}) {}
     static void SetUpTestSuite() { ASSERT_TRUE(VirtualJoystick::InitSubsystem()) << SDL_GetError(); }
     void SetUp() override {
         SDL_JoystickUpdate();
         if (SDL_NumJoysticks() != 0) GTEST_SKIP() << "a real joystick is plugged in";
         JoystickId = 0;
+        ProgramTest::SetUp();
     }
     void TearDown() override {
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
         winmm::ResetJoysticksForTesting();
     }
-    static std::string Caption() { return frame::testing::Widget("Form1")->windowTitle().toStdString(); }
     static bool WaitForCaption(const std::string& caption) {
         return QTest::qWaitFor([&] { return Caption() == caption; }, 3000);
     }

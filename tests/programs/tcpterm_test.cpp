@@ -13,18 +13,18 @@
 
 #include <memory>
 
+#include "program_fixture.h"
+
 namespace {
 
 const frame::TextBox Text1{"Text1"}, Text2{"Text2"}, Text3{"Text3"}, Text4{"Text4"};
 const frame::CheckBox Check1{"Check1"};
 
-class Tcpterm : public ::testing::Test {
+class Tcpterm : public testsupport::ProgramTest {
 protected:
+    Tcpterm() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
-        frame::testing::SetMessageBoxHook([this](const std::string& title, const std::string& text) {
-            messages_.push_back(title + "|" + text);
-        });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
         ASSERT_TRUE(server_.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             peer_.reset(server_.nextPendingConnection());
@@ -33,11 +33,10 @@ protected:
     }
     void TearDown() override {
         peer_.reset();
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
     }
 
     static bool WaitFor(const std::function<bool()>& condition, int ms = 5000) { return QTest::qWaitFor(condition, ms); }
-    static void Click(const char* name) { QTest::mouseClick(frame::testing::Widget(name), Qt::LeftButton); }
     static bool SendEnabled() { return frame::testing::Widget("Command1")->isEnabled(); }
     static void CheckByUser() { Click("Check1"); }
 
@@ -51,7 +50,6 @@ protected:
     QTcpServer server_;
     std::unique_ptr<QTcpSocket> peer_;
     QByteArray received_;
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Tcpterm, APortThatIsNoNumberIsReportedAndLeavesTheBoxUnchecked) {

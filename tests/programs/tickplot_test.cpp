@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-
+#include "program_fixture.h"
 #include "scripted_clock.h"
 #include "winmm/time.h"
 
@@ -15,12 +15,12 @@ constexpr QRgb White = 0xFFFFFF, Black = 0x000000, Blue = 0x0000FF, Red = 0xFF00
 
 QRgb PixelAt(int x, int y) { return frame::testing::PictureImage("Picture1").pixel(x, y) & 0xFFFFFF; }
 
-class Tickplot : public ::testing::Test {
+class Tickplot : public testsupport::ProgramTest {
 protected:
-    void SetUp() override { frame::testing::StartProgram(); }
+    Tickplot() : ProgramTest({.messages = Messages::NoneExpected}) {}
     void TearDown() override {
         winmm::SetClockForTesting(nullptr);
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
     }
     // Lets the timer tick until it asks for `interval` ms, then stops it.
     static void TickUntilInterval(int interval) {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "disk_audio.h"
+#include "program_fixture.h"
 
 namespace {
 
@@ -17,21 +18,19 @@ using testsupport::DistinctFrames;
 
 constexpr const char* kSoundPath = "Windows/Media/The Microsoft Sound.wav";
 
-class Wavefile : public ::testing::Test {
+class Wavefile : public testsupport::ProgramTest {
 protected:
     void SetUp() override {
         audio_.emplace();
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
     void TearDown() override {
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
         audio_.reset();
     }
     static void Play() { QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton); }
 
     std::optional<testsupport::DiskAudio> audio_;
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Wavefile, PlaysTheFileInTheBackground) {

@@ -10,6 +10,7 @@
 
 #include "Module1.h"
 #include "disk_audio.h"
+#include "program_fixture.h"
 
 namespace {
 
@@ -19,23 +20,21 @@ using testsupport::DistinctFrames;
 
 constexpr const char* kSoundPath = "Windows/Media/The Microsoft Sound.wav";
 
-class Wavememory : public ::testing::Test {
+class Wavememory : public testsupport::ProgramTest {
 protected:
     void SetUp() override {
         audio_.emplace();
         WaveData.clear();
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
     void TearDown() override {
-        frame::testing::StopProgram();
+        ProgramTest::TearDown();
         audio_.reset();
     }
     static void Load() { QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton); }
     static void Play() { QTest::mouseClick(frame::testing::Widget("Command2"), Qt::LeftButton); }
 
     std::optional<testsupport::DiskAudio> audio_;
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Wavememory, PlayBeforeLoadIsSilentAndSaysNothing) {

@@ -20,8 +20,8 @@
 
 namespace {
 
-using shelltest::PathPrefix;
-using shelltest::RecordingOpener;
+using testsupport::PathPrefix;
+using testsupport::RecordingOpener;
 using Calls = std::vector<std::vector<std::string>>;
 
 std::intptr_t Open(const std::string& utf8File, LPCSTR verb = "open", const char* directory = nullptr) {

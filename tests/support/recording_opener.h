@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace shelltest {
+namespace testsupport {
 
 class RecordingOpener {
 public:
@@ -42,4 +42,4 @@ private:
     std::string previous_;
 };
 
-}  // namespace shelltest
+}  // namespace testsupport

@@ -12,28 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "program_fixture.h"
 #include "recording_opener.h"
 
 namespace {
 
 using Calls = std::vector<std::vector<std::string>>;
 
-class Linkopen : public testing::Test {
+class Linkopen : public testsupport::ProgramTest {
 protected:
+    Linkopen() : ProgramTest({.messages = Messages::TitleAndText}) {}
     void SetUp() override {
         unsetenv("SUITE_OPENER");
-        frame::testing::SetMessageBoxHook(
-            [this](const std::string& title, const std::string& text) { messages_.push_back(title + "|" + text); });
-        frame::testing::StartProgram();
+        ProgramTest::SetUp();
     }
-    void TearDown() override { frame::testing::StopProgram(); }
 
-    static void Press() { QTest::mouseClick(frame::testing::Widget("Command1"), Qt::LeftButton); }
+    static void Press() { Click("Command1"); }
 
-    shelltest::RecordingOpener opener_;
-    shelltest::PathPrefix path_{opener_.folder()};
+    testsupport::RecordingOpener opener_;
+    testsupport::PathPrefix path_{opener_.folder()};
     const frame::TextBox text1_{"Text1"};
-    std::vector<std::string> messages_;
 };
 
 TEST_F(Linkopen, TheInitialTextIsAWebPageThatOnePressOpens) {

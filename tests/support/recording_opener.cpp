@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace shelltest {
+namespace testsupport {
 
 RecordingOpener::RecordingOpener(const std::string& name, int delaySeconds, const std::string& firstLine) {
     std::string pattern = (std::filesystem::temp_directory_path() / "opener-XXXXXX").string();
@@ -68,4 +68,4 @@ PathPrefix::PathPrefix(const std::string& folder) {
 
 PathPrefix::~PathPrefix() { setenv("PATH", previous_.c_str(), 1); }
 
-}  // namespace shelltest
+}  // namespace testsupport

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace user32test {
+namespace testsupport {
 
 struct Geometry {
     int x = 0, y = 0, width = 0, height = 0;  // absolute, of the client window
@@ -35,4 +35,4 @@ void AltKey(const std::string& key);
 // A screenshot of the window's own contents.
 std::string CaptureWindow(unsigned long window, const std::string& pngPath);
 
-}  // namespace user32test
+}  // namespace testsupport

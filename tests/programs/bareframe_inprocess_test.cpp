@@ -10,17 +10,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
+#include <memory>
 
 #include "Module1.h"
+#include "program_fixture.h"
 #include "user32/windows.h"
 #include "x_queries.h"
 #include "x_session.h"
 
 namespace {
 
-using user32test::FrameExtents;
-using user32test::WindowGeometry;
+using testsupport::FrameExtents;
+using testsupport::WindowGeometry;
 
 // Polls while the application goes on handling its events.
 template <typename Predicate>
@@ -37,7 +38,7 @@ bool Framed(unsigned long window) {
     return extents.size() == 4 && extents[2] > 0;
 }
 
-std::string Describe(const std::optional<user32test::Geometry>& g) {
+std::string Describe(const std::optional<testsupport::Geometry>& g) {
     if (!g) return "no window";
     return std::to_string(g->width) + "x" + std::to_string(g->height) + "+" + std::to_string(g->x) + "+" +
            std::to_string(g->y);
@@ -45,8 +46,39 @@ std::string Describe(const std::optional<user32test::Geometry>& g) {
 
 bool Bare(unsigned long window) { return FrameExtents(window) == std::vector<long>{0, 0, 0, 0}; }
 
-TEST(BareframeInProcess, LoadStripsTheFrameAndEachCallFlipsIt) {
-    frame::testing::StartProgram();
+// One X server with openbox for the run; Qt talks to it through xcb. The application ends while its
+// server and Qt's own statics still live.
+class XServerForTheRun : public ::testing::Environment {
+public:
+    void SetUp() override {
+        session_ = std::make_unique<testsupport::XSession>(testsupport::XSession::Options{.windowManager = true});
+        ready_ = session_->ok() && testsupport::WaitForWindowManager(10000);
+        if (ready_) setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+    void TearDown() override {
+        frame::testing::Shutdown();
+        session_.reset();
+    }
+    bool ready() const { return ready_; }
+
+private:
+    std::unique_ptr<testsupport::XSession> session_;
+    bool ready_ = false;
+};
+
+const auto* const xServer = static_cast<XServerForTheRun*>(::testing::AddGlobalTestEnvironment(new XServerForTheRun));
+
+// Without the server the test fails: it is never skipped.
+class BareframeInProcess : public testsupport::ProgramTest {
+protected:
+    BareframeInProcess() : ProgramTest({.messages = Messages::NoneExpected}) {}
+    void SetUp() override {
+        ASSERT_TRUE(xServer->ready()) << "no X server with a window manager";
+        ProgramTest::SetUp();
+    }
+};
+
+TEST_F(BareframeInProcess, LoadStripsTheFrameAndEachCallFlipsIt) {
     QWidget* form = frame::testing::Widget("Form1");
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
@@ -83,26 +115,6 @@ TEST(BareframeInProcess, LoadStripsTheFrameAndEachCallFlipsIt) {
     ASSERT_TRUE(WaitWithEvents([&] { return WindowGeometry(form->winId()) == bare; }, 3000))
         << Describe(WindowGeometry(form->winId())) << " against " << Describe(bare);
     EXPECT_TRUE(form->isVisible());
-    frame::testing::StopProgram();
 }
 
 }  // namespace
-
-// One X server with openbox for the run; Qt talks to it through xcb.
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-    int result = 1;
-    {
-        testsupport::XSession session(testsupport::XSession::Options{.windowManager = true});
-        if (!session.ok() || !user32test::WaitForWindowManager(10000)) {
-            std::cerr << "no X server with a window manager\n";
-            return 1;
-        }
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        result = RUN_ALL_TESTS();
-        // The application ends while its server and Qt's own statics still live.
-        frame::testing::Shutdown();
-    }
-    return result;
-}

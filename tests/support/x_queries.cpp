@@ -5,7 +5,7 @@
 
 #include "x_session.h"
 
-namespace user32test {
+namespace testsupport {
 namespace {
 
 std::string Id(unsigned long window) { return std::to_string(window); }
@@ -16,30 +16,30 @@ int FieldAfter(const std::string& text, const std::string& label) {
     return std::atoi(text.c_str() + at + label.size());
 }
 
-void Pause() { testsupport::SleepMs(300); }
+void Pause() { SleepMs(300); }
 
 }  // namespace
 
 bool WaitForWindowManager(int timeoutMs) {
-    const bool ready = testsupport::WaitUntil(
+    const bool ready = WaitUntil(
         [] {
-            const auto theme = testsupport::RunCommand({"xprop", "-root", "_OB_THEME"});
+            const auto theme = RunCommand({"xprop", "-root", "_OB_THEME"});
             return theme.exitCode == 0 && theme.output.find('=') != std::string::npos;
         },
         timeoutMs);
-    testsupport::SleepMs(300);
+    SleepMs(300);
     return ready;
 }
 
 std::optional<Geometry> WindowGeometry(unsigned long window) {
-    const auto info = testsupport::RunCommand({"xwininfo", "-id", Id(window)});
+    const auto info = RunCommand({"xwininfo", "-id", Id(window)});
     if (info.exitCode != 0) return std::nullopt;
     return Geometry{FieldAfter(info.output, "Absolute upper-left X:"), FieldAfter(info.output, "Absolute upper-left Y:"),
                     FieldAfter(info.output, "Width:"), FieldAfter(info.output, "Height:")};
 }
 
 std::vector<long> FrameExtents(unsigned long window) {
-    const auto prop = testsupport::RunCommand({"xprop", "-id", Id(window), "_NET_FRAME_EXTENTS"});
+    const auto prop = RunCommand({"xprop", "-id", Id(window), "_NET_FRAME_EXTENTS"});
     const size_t equals = prop.output.find('=');
     if (equals == std::string::npos) return {};
     std::vector<long> values;
@@ -50,7 +50,7 @@ std::vector<long> FrameExtents(unsigned long window) {
 }
 
 std::vector<unsigned long> ClientList() {
-    const auto prop = testsupport::RunCommand({"xprop", "-root", "_NET_CLIENT_LIST"});
+    const auto prop = RunCommand({"xprop", "-root", "_NET_CLIENT_LIST"});
     std::vector<unsigned long> windows;
     for (size_t at = prop.output.find("0x"); at != std::string::npos; at = prop.output.find("0x", at + 2)) {
         windows.push_back(std::strtoul(prop.output.c_str() + at, nullptr, 16));
@@ -59,17 +59,17 @@ std::vector<unsigned long> ClientList() {
 }
 
 unsigned long ActiveWindow() {
-    const auto prop = testsupport::RunCommand({"xprop", "-root", "_NET_ACTIVE_WINDOW"});
+    const auto prop = RunCommand({"xprop", "-root", "_NET_ACTIVE_WINDOW"});
     const size_t at = prop.output.find("0x");
     return at == std::string::npos ? 0 : std::strtoul(prop.output.c_str() + at, nullptr, 16);
 }
 
 std::optional<unsigned long> WindowOfProcess(pid_t pid, int timeoutMs) {
     std::optional<unsigned long> found;
-    testsupport::WaitUntil(
+    WaitUntil(
         [&] {
             const auto search =
-                testsupport::RunCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
+                RunCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
             if (search.exitCode != 0 || search.output.empty()) return false;
             found = std::strtoul(search.output.c_str(), nullptr, 10);
             return true;
@@ -80,35 +80,35 @@ std::optional<unsigned long> WindowOfProcess(pid_t pid, int timeoutMs) {
 
 void Drag(int x0, int y0, int x1, int y1, int button) {
     const std::string b = std::to_string(button);
-    testsupport::RunCommand({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0)});
+    RunCommand({"xdotool", "mousemove", std::to_string(x0), std::to_string(y0)});
     Pause();
-    testsupport::RunCommand({"xdotool", "mousedown", b});
+    RunCommand({"xdotool", "mousedown", b});
     Pause();
-    testsupport::RunCommand({"xdotool", "mousemove", std::to_string((x0 + x1) / 2), std::to_string((y0 + y1) / 2)});
+    RunCommand({"xdotool", "mousemove", std::to_string((x0 + x1) / 2), std::to_string((y0 + y1) / 2)});
     Pause();
-    testsupport::RunCommand({"xdotool", "mousemove", std::to_string(x1), std::to_string(y1)});
+    RunCommand({"xdotool", "mousemove", std::to_string(x1), std::to_string(y1)});
     Pause();
-    testsupport::RunCommand({"xdotool", "mouseup", b});
+    RunCommand({"xdotool", "mouseup", b});
     Pause();
 }
 
 void Click(int x, int y) {
-    testsupport::RunCommand({"xdotool", "mousemove", std::to_string(x), std::to_string(y)});
+    RunCommand({"xdotool", "mousemove", std::to_string(x), std::to_string(y)});
     Pause();
-    testsupport::RunCommand({"xdotool", "click", "1"});
+    RunCommand({"xdotool", "click", "1"});
 }
 
 void AltKey(const std::string& key) {
-    testsupport::RunCommand({"xdotool", "keydown", "alt"});
-    testsupport::SleepMs(100);
-    testsupport::RunCommand({"xdotool", "key", key});
-    testsupport::SleepMs(100);
-    testsupport::RunCommand({"xdotool", "keyup", "alt"});
+    RunCommand({"xdotool", "keydown", "alt"});
+    SleepMs(100);
+    RunCommand({"xdotool", "key", key});
+    SleepMs(100);
+    RunCommand({"xdotool", "keyup", "alt"});
 }
 
 std::string CaptureWindow(unsigned long window, const std::string& pngPath) {
-    testsupport::RunCommand({"import", "-window", Id(window), pngPath});
+    RunCommand({"import", "-window", Id(window), pngPath});
     return pngPath;
 }
 
-}  // namespace user32test
+}  // namespace testsupport
