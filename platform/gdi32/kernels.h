@@ -1,0 +1,44 @@
+// The raster engine's hot loops, one version per instruction set. The best one the processor runs is
+// picked once, at first use, so one build serves every x86-64 machine.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "rop.h"
+
+namespace gdi32 {
+
+enum class KernelPath { Portable, Avx2, Avx512 };  // AVX-512 here means F, BW and VBMI
+
+using RopRowFunction = void (*)(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n,
+                                const ResultMask& mask);
+
+struct Kernels {
+    KernelPath path;
+    // out[i] = map[in[i]] for i < n; in may equal out. map has 256 entries.
+    void (*mapBytes)(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint8_t* map);
+    // out[i] = map[in[step * i]] for i < n, step 3 or 4: one channel of packed pixels through a table.
+    // Reads no byte past in[step * (n - 1)].
+    void (*pickBytes)(const std::uint8_t* in, int step, std::uint8_t* out, std::size_t n, const std::uint8_t* map);
+    // The 4 bytes at out + 4 * i = colours[in[i]] for i < n.
+    void (*expandBytes)(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint32_t* colours);
+    // Row i applies raster operation i (see ApplyRop).
+    const RopRowFunction* ropRows;
+};
+
+// The kernels in use: the best path of the processor, unless one was forced.
+const Kernels& ActiveKernels();
+
+bool PathAvailable(KernelPath path);
+// For tests and benchmarks: every blit uses `path` from now on; false (and no change) when the
+// processor lacks it.
+bool ForceKernelPath(KernelPath path);
+const char* PathName(KernelPath path);
+
+// Each path's table; only call one whose path is available.
+const Kernels& PortableKernels();
+const Kernels& Avx2Kernels();
+const Kernels& Avx512Kernels();
+
+}  // namespace gdi32
