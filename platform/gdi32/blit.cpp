@@ -25,29 +25,29 @@ struct Translation {
         ColourToColour,  // colour -> colour of another true-colour format
     };
     Kind kind = Kind::None;
-    std::array<std::uint8_t, 256> indexMap{};
-    std::array<std::uint32_t, 256> colourOf{};
+    // Filled only as far as the kind reads them (a blit does not clear 2 kilobytes it never reads).
+    std::array<std::uint8_t, 256> indexMap;
+    ColourLookup colourOf;
     NearestColour* matcher = nullptr;
     Rgb monoBackground = 0;
 };
 
-Translation MakeTranslation(const SurfaceView& from, const SurfaceView& to, bool monoByDcColours, Rgb destText,
-                            Rgb destBackground, Rgb sourceBackground) {
+void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView& to, bool monoByDcColours,
+                     Rgb destText, Rgb destBackground, Rgb sourceBackground) {
     using Kind = Translation::Kind;
-    Translation t;
     const bool fromIndexed = from.bitCount <= 8, toIndexed = to.bitCount <= 8;
     if (monoByDcColours && from.bitCount == 1) {
-        if (to.bitCount == 1) return t;  // monochrome to monochrome copies the bits
+        if (to.bitCount == 1) return;  // monochrome to monochrome copies the bits
         if (toIndexed) {
             t.kind = Kind::IndexMap;
             t.indexMap[0] = to.table->Nearest(destText);
             t.indexMap[1] = to.table->Nearest(destBackground);
         } else {
             t.kind = Kind::IndexToColour;
-            t.colourOf[0] = destText;
-            t.colourOf[1] = destBackground;
+            t.colourOf.colours[0] = destText;
+            t.colourOf.colours[1] = destBackground;
         }
-        return t;
+        return;
     }
     if (monoByDcColours && to.bitCount == 1) {
         if (fromIndexed) {
@@ -57,22 +57,21 @@ Translation MakeTranslation(const SurfaceView& from, const SurfaceView& to, bool
             t.kind = Kind::ColourToMono;
             t.monoBackground = Representable(from.bitCount, sourceBackground);
         }
-        return t;
+        return;
     }
     if (fromIndexed && toIndexed) {
-        if (from.bitCount == to.bitCount && from.table->SameAs(*to.table)) return t;
+        if (from.bitCount == to.bitCount && from.table->SameAs(*to.table)) return;
         t.kind = Kind::IndexMap;
         t.indexMap = TranslationMap(*from.table, *to.table);
     } else if (fromIndexed) {
         t.kind = Kind::IndexToColour;
-        t.colourOf = from.table->Colours();
+        t.colourOf.Fill(from.table->Colours().data());
     } else if (toIndexed) {
         t.kind = Kind::ColourToIndex;
         t.matcher = &to.table->Matcher();
     } else if (from.bitCount != to.bitCount) {
         t.kind = Kind::ColourToColour;
     }
-    return t;
 }
 
 void Translate(const Translation& t, std::uint32_t* v, int n) {
@@ -85,7 +84,7 @@ void Translate(const Translation& t, std::uint32_t* v, int n) {
         for (int i = 0; i < n; ++i) v[i] = t.indexMap[v[i] & 0xFFu];
         return;
     case Kind::IndexToColour:
-        for (int i = 0; i < n; ++i) v[i] = t.colourOf[v[i] & 0xFFu];
+        for (int i = 0; i < n; ++i) v[i] = t.colourOf.colours[v[i] & 0xFFu];
         return;
     case Kind::ColourToIndex: {
         std::uint32_t lastIn = std::numeric_limits<std::uint32_t>::max(), lastOut = 0;
@@ -146,7 +145,7 @@ public:
             return out;
         }
         if (from == 8 && to == 32 && t_.kind == Kind::IndexToColour) {
-            kernels_.expandBytes(row + x, out, count, t_.colourOf.data());
+            kernels_.expandBytes(row + x, out, count, t_.colourOf);
             return out;
         }
         if ((from == 32 || from == 24) && to == 8 && t_.kind == Kind::ColourToIndex && t_.matcher->AxisShift() >= 0) {
@@ -205,12 +204,13 @@ private:
 // The brush's pixels under each destination row, in the destination's format.
 class PatternRows {
 public:
-    PatternRows(const BlitSpec& spec, const PixelFormat& to, int x0, int lead, int n)
-        : spec_(spec), to_(to), x0_(x0), lead_(lead), n_(n) {
+    // t: the pattern's translation, kept by the caller (a big record, and std::optional clears its room).
+    PatternRows(const BlitSpec& spec, const PixelFormat& to, Translation& t, int x0, int lead, int n)
+        : spec_(spec), to_(to), t_(t), x0_(x0), lead_(lead), n_(n) {
         const SurfaceView& dst = *spec.destination;
         if (spec.brush.kind == BrushSpec::Kind::Pattern && spec.brush.pattern) {
             const SurfaceView& pattern = *spec.brush.pattern;
-            t_ = MakeTranslation(pattern, dst, true, spec.destText, spec.destBackground, spec.destBackground);
+            MakeTranslation(t_, pattern, dst, true, spec.destText, spec.destBackground, spec.destBackground);
             rowWords_ = SpanWords(lead, n, to.bitCount);
             const auto rows = static_cast<std::size_t>(pattern.height);
             rows_ = Scratch(Slot::PatternBytes, rows * rowWords_);
@@ -244,8 +244,8 @@ public:
 private:
     const BlitSpec& spec_;
     const PixelFormat& to_;
+    Translation& t_;
     int x0_, lead_, n_;
-    Translation t_;
     std::uint8_t* solid_ = nullptr;
     std::uint32_t* rows_ = nullptr;  // pattern.height rows of rowWords_ words, each built when first used
     std::size_t rowWords_ = 0;
@@ -364,7 +364,7 @@ bool RunBlit(const BlitSpec& spec) {
 
     Translation translation;
     if (src)
-        translation = MakeTranslation(source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
+        MakeTranslation(translation, source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
                                       spec.sourceBackground);
 
     // Whole rows that follow each other in memory on both sides, in the same order, are one long
@@ -400,8 +400,9 @@ bool RunBlit(const BlitSpec& spec) {
 
     std::optional<SourceRows> input;
     if (src) input.emplace(kernels, source, translation, *to, lead, n);
+    Translation patternTranslation;
     std::optional<PatternRows> pattern;
-    if (usesPattern) pattern.emplace(spec, *to, static_cast<int>(x0), lead, n);
+    if (usesPattern) pattern.emplace(spec, *to, patternTranslation, static_cast<int>(x0), lead, n);
 
     // A plain copy that converts anyway writes its result straight into the destination.
     const bool convertInPlace = rop == 0xCC && src && !scaled && bitCount >= 8 &&

@@ -171,9 +171,13 @@ NearestColour& ColorTable::Matcher() const {
 std::shared_ptr<const ColorTable> MakeColorTable(std::span<const Rgb> entries) {
     auto& recent = Immortal<std::vector<std::shared_ptr<const ColorTable>>>();
     static std::uint64_t nextId = 1;
-    const ColorTable wanted(0, entries);
+    // The entries as a table holds them, compared without building one: drawing a DIB asks for its
+    // table on every call.
+    const int count = static_cast<int>(std::clamp<std::size_t>(entries.size(), 1, 256));
+    std::array<Rgb, 256> colours{};
+    for (std::size_t i = 0; i < entries.size() && i < 256; ++i) colours[i] = entries[i] & 0xFFFFFFu;
     for (std::size_t i = 0; i < recent.size(); ++i) {
-        if (recent[i]->Count() != wanted.Count() || recent[i]->Colours() != wanted.Colours()) continue;
+        if (recent[i]->Count() != count || recent[i]->Colours() != colours) continue;
         std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
                     recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         return recent.front();

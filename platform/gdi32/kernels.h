@@ -14,6 +14,20 @@ enum class KernelPath { Portable, Avx2, Avx512 };  // AVX-512 here means F, BW a
 using RopRowFunction = void (*)(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n,
                                 const ResultMask& mask);
 
+// A 256-entry colour table as colours and as one byte table per colour byte (what a byte permute
+// looks up).
+struct ColourLookup {
+    std::uint32_t colours[256];
+    alignas(64) std::uint8_t bytes[4][256];  // bytes[b][i] is byte b of colours[i]
+
+    void Fill(const std::uint32_t* table) {
+        for (int i = 0; i < 256; ++i) {
+            colours[i] = table[i];
+            for (int b = 0; b < 4; ++b) bytes[b][i] = static_cast<std::uint8_t>(table[i] >> (8 * b));
+        }
+    }
+};
+
 struct Kernels {
     KernelPath path;
     // out[i] = map[in[i]] for i < n; in may equal out. map has 256 entries.
@@ -21,8 +35,8 @@ struct Kernels {
     // out[i] = map[in[step * i]] for i < n, step 3 or 4: one channel of packed pixels through a table.
     // Reads no byte past in[step * (n - 1)].
     void (*pickBytes)(const std::uint8_t* in, int step, std::uint8_t* out, std::size_t n, const std::uint8_t* map);
-    // The 4 bytes at out + 4 * i = colours[in[i]] for i < n.
-    void (*expandBytes)(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint32_t* colours);
+    // The 4 bytes at out + 4 * i = lookup.colours[in[i]] for i < n.
+    void (*expandBytes)(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const ColourLookup& lookup);
     // Row i applies raster operation i (see ApplyRop).
     const RopRowFunction* ropRows;
 };

@@ -76,11 +76,14 @@ AVX2 void MapBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, con
     for (; i < n; ++i) out[i] = map[in[i]];
 }
 
-bool IsIdentity(const std::uint8_t* map) {
-    for (int i = 0; i < 256; ++i)
-        if (map[i] != i) return false;
-    return true;
-}
+constexpr std::array<std::uint8_t, 256> kIdentity = [] {
+    std::array<std::uint8_t, 256> identity{};
+    for (int i = 0; i < 256; ++i) identity[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    return identity;
+}();
+
+// A library compare, as rows are picked one call each when the row orders differ.
+bool IsIdentity(const std::uint8_t* map) { return std::memcmp(map, kIdentity.data(), 256) == 0; }
 
 // Byte `step * j` of 16 packed pixels, gathered from the `step` 16-byte pieces they span.
 AVX2 inline __m128i Gather16(const std::uint8_t* p, int step, const __m128i* shuffles) {
@@ -116,7 +119,8 @@ AVX2 void PickBytes(const std::uint8_t* in, int step, std::uint8_t* out, std::si
     for (; i < n; ++i) out[i] = map[in[stride * i]];
 }
 
-AVX2 void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint32_t* colours) {
+AVX2 void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const ColourLookup& lookup) {
+    const std::uint32_t* colours = lookup.colours;
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
         const __m256i index = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + i)));

@@ -123,12 +123,9 @@ AVX512 inline void Expand64(__m512i index, const Table* planes, __m512i* out) {
     out[3] = Lanes<0xDD>(t2, t3);
 }
 
-AVX512 void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint32_t* colours) {
-    alignas(64) std::uint8_t bytes[4][256];
-    for (int i = 0; i < 256; ++i)
-        for (int b = 0; b < 4; ++b) bytes[b][i] = static_cast<std::uint8_t>(colours[i] >> (8 * b));
+AVX512 void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const ColourLookup& lookup) {
     Table planes[4];
-    for (int b = 0; b < 4; ++b) LoadTable(bytes[b], planes[b]);
+    for (int b = 0; b < 4; ++b) LoadTable(lookup.bytes[b], planes[b]);
     __m512i pixels[4];
     std::size_t i = 0;
     for (; i + 64 <= n; i += 64) {

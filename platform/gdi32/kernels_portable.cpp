@@ -69,8 +69,8 @@ void PickBytes(const std::uint8_t* in, int step, std::uint8_t* out, std::size_t 
     for (std::size_t i = 0; i < n; ++i, in += step) out[i] = map[*in];
 }
 
-void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const std::uint32_t* colours) {
-    for (std::size_t i = 0; i < n; ++i) std::memcpy(out + 4 * i, &colours[in[i]], 4);
+void ExpandBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const ColourLookup& lookup) {
+    for (std::size_t i = 0; i < n; ++i) std::memcpy(out + 4 * i, &lookup.colours[in[i]], 4);
 }
 
 constexpr Kernels kPortable{KernelPath::Portable, MapBytes, PickBytes, ExpandBytes, kRopRows.data()};

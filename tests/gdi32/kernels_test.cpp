@@ -76,11 +76,13 @@ TEST(Kernels, ExpandBytesWritesEachColourWhole) {
     std::mt19937 random(42);
     std::vector<std::uint32_t> colours(256);
     for (auto& c : colours) c = static_cast<std::uint32_t>(random());  // every byte, the fourth too
+    gdi32::ColourLookup lookup;
+    lookup.Fill(colours.data());
     for (const std::size_t n : Lengths()) {
         for (const std::size_t offset : {0, 1}) {
             const std::vector<std::uint8_t> in = RandomBytes(random, n);
             std::vector<std::uint8_t> out(kGuard + offset + 4 * n + kGuard, 0xC3);
-            Tested().expandBytes(in.data(), out.data() + kGuard + offset, n, colours.data());
+            Tested().expandBytes(in.data(), out.data() + kGuard + offset, n, lookup);
             for (std::size_t i = 0; i < n; ++i) {
                 std::uint32_t got;
                 std::memcpy(&got, out.data() + kGuard + offset + 4 * i, 4);
