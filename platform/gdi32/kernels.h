@@ -37,7 +37,8 @@ struct Kernels {
     void (*pickBytes)(const std::uint8_t* in, int step, std::uint8_t* out, std::size_t n, const std::uint8_t* map);
     // The 4 bytes at out + 4 * i = lookup.colours[in[i]] for i < n.
     void (*expandBytes)(const std::uint8_t* in, std::uint8_t* out, std::size_t n, const ColourLookup& lookup);
-    // Row i applies raster operation i (see ApplyRop).
+    // Row i applies raster operation i: d[j] = op(p[j], s[j], d[j]) & mask for j < n, bitwise; s and
+    // p are read only when the operation uses them (either may be null otherwise); s may equal d.
     const RopRowFunction* ropRows;
 };
 

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "kernels.h"
-
 namespace gdi32 {
 
 ResultMask MaskForFormat(int bitCount) {
@@ -18,11 +16,6 @@ ResultMask MaskForFormat(int bitCount) {
         mask.keepsAll = false;
     }
     return mask;
-}
-
-void ApplyRop(unsigned index, std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n,
-              const ResultMask& mask) {
-    ActiveKernels().ropRows[index & 0xFFu](d, s, p, n, mask);
 }
 
 }  // namespace gdi32
