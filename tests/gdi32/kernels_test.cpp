@@ -205,3 +205,73 @@ TEST(WholeSurfaces, RampPlanesSplitAndComposeInEitherRowOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Random work of every kind (all formats and operations, scaling, clipping, pattern brushes, one
+// surface drawn onto itself) as a hash of the destination after every call.
+std::uint64_t HashOfRandomWork(int rounds) {
+    std::mt19937 random(12345);
+    const int bitCounts[] = {1, 4, 8, 16, 24, 32};
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto mix = [&hash](const std::uint8_t* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) hash = (hash ^ p[i]) * 1099511628211ull;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        const bool wholeRows = random() % 2;  // widths that leave no fill bytes in any format
+        const int w = wholeRows ? 4 * static_cast<int>(1 + random() % 60) : static_cast<int>(1 + random() % 90);
+        const int h = static_cast<int>(1 + random() % 40);
+        const int dstBits = bitCounts[random() % 6];
+        const int srcBits = random() % 3 == 0 ? dstBits : bitCounts[random() % 6];
+        const int tableKind = static_cast<int>(random() % 3);
+        Table table = tableKind == 0 ? Ramp(0) : tableKind == 1 ? Ramp(1, Double) : RandomTable(random, 256);
+        Surface dst(Info(w, random() % 2 ? h : -h, dstBits, table));
+        Surface src(Info(w + (random() % 3 == 0 ? static_cast<int>(random() % 9) : 0), random() % 2 ? h : -h, srcBits,
+                         random() % 2 ? table : RandomTable(random, 256)));
+        dst.FillRandom(random);
+        src.FillRandom(random);
+        HBRUSH brush = random() % 2 ? gdi32::CreateSolidBrush(random() & 0xFFFFFF) : gdi32::CreatePatternBrush(src.bitmap);
+        gdi32::SelectObject(dst.dc, brush);
+        gdi32::SetTextColor(dst.dc, random() & 0xFFFFFF);
+        gdi32::SetBkColor(dst.dc, random() & 0xFFFFFF);
+        gdi32::SetBkColor(src.dc, random() & 0xFFFFFF);
+        const BITMAPINFO srcInfo = Info(src.width, src.topDown ? -h : h, srcBits, table);
+        for (int op = 0; op < 8; ++op) {
+            const DWORD rop = static_cast<DWORD>(random() % 256) << 16;
+            const bool whole = wholeRows && random() % 2;
+            const int x = whole ? 0 : static_cast<int>(random() % 20) - 5, y = whole ? 0 : static_cast<int>(random() % 20) - 5;
+            const int cw = whole ? w : static_cast<int>(1 + random() % static_cast<unsigned>(w + 5));
+            const int ch = whole ? h : static_cast<int>(1 + random() % static_cast<unsigned>(h + 5));
+            const int sx = static_cast<int>(random() % 5), sy = static_cast<int>(random() % 5);
+            switch (random() % 5) {
+            case 0: gdi32::BitBlt(dst.dc, x, y, cw, ch, src.dc, 0, 0, rop); break;
+            case 1: gdi32::BitBlt(dst.dc, x, y, cw, ch, dst.dc, sx, sy, rop); break;
+            case 2: gdi32::PatBlt(dst.dc, x, y, cw, ch, rop); break;
+            case 3: gdi32::StretchDIBits(dst.dc, x, y, cw, ch, 0, 0, w, h, src.bits, &srcInfo, DIB_RGB_COLORS, rop); break;
+            default: {  // the surface's own bits through another table, as the blend redraws its planes
+                const BITMAPINFO through = Info(w, dst.topDown ? -h : h, dstBits, random() % 2 ? table : Ramp(2, Halve));
+                gdi32::StretchDIBits(dst.dc, 0, 0, w, h, 0, 0, w, h, dst.bits, &through, DIB_RGB_COLORS,
+                                     random() % 2 ? SRCCOPY : rop);
+            }
+            }
+            mix(dst.bits, static_cast<std::size_t>(dst.stride * h));
+        }
+        gdi32::SelectObject(dst.dc, gdi32::GetStockObject(WHITE_BRUSH));
+        gdi32::DeleteObject(brush);
+    }
+    return hash;
+}
+
+// Every path the processor has gives the same bytes as the portable one.
+TEST(Paths, RandomWorkGivesTheSameBytesOnEveryPath) {
+    const gdi32::KernelPath tested = Tested().path;
+    ASSERT_TRUE(gdi32::ForceKernelPath(gdi32::KernelPath::Portable));
+    const std::uint64_t portable = HashOfRandomWork(600);
+    for (const auto path : {gdi32::KernelPath::Avx2, gdi32::KernelPath::Avx512}) {
+        if (!gdi32::ForceKernelPath(path)) continue;
+        EXPECT_EQ(HashOfRandomWork(600), portable) << gdi32::PathName(path);
+    }
+    gdi32::ForceKernelPath(tested);
+}
+
+}  // namespace
