@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "kernels.h"
 #include "pixel_format.h"
 #include "rop.h"
 
@@ -24,29 +25,29 @@ struct Translation {
         ColourToColour,  // colour -> colour of another true-colour format
     };
     Kind kind = Kind::None;
-    std::array<std::uint8_t, 256> indexMap{};
-    std::array<std::uint32_t, 256> colourOf{};
+    // Filled only as far as the kind reads them (a blit does not clear 2 kilobytes it never reads).
+    std::array<std::uint8_t, 256> indexMap;
+    ColourLookup colourOf;
     NearestColour* matcher = nullptr;
     Rgb monoBackground = 0;
 };
 
-Translation MakeTranslation(const SurfaceView& from, const SurfaceView& to, bool monoByDcColours, Rgb destText,
-                            Rgb destBackground, Rgb sourceBackground) {
+void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView& to, bool monoByDcColours,
+                     Rgb destText, Rgb destBackground, Rgb sourceBackground) {
     using Kind = Translation::Kind;
-    Translation t;
     const bool fromIndexed = from.bitCount <= 8, toIndexed = to.bitCount <= 8;
     if (monoByDcColours && from.bitCount == 1) {
-        if (to.bitCount == 1) return t;  // monochrome to monochrome copies the bits
+        if (to.bitCount == 1) return;  // monochrome to monochrome copies the bits
         if (toIndexed) {
             t.kind = Kind::IndexMap;
             t.indexMap[0] = to.table->Nearest(destText);
             t.indexMap[1] = to.table->Nearest(destBackground);
         } else {
             t.kind = Kind::IndexToColour;
-            t.colourOf[0] = destText;
-            t.colourOf[1] = destBackground;
+            t.colourOf.colours[0] = destText;
+            t.colourOf.colours[1] = destBackground;
         }
-        return t;
+        return;
     }
     if (monoByDcColours && to.bitCount == 1) {
         if (fromIndexed) {
@@ -56,22 +57,21 @@ Translation MakeTranslation(const SurfaceView& from, const SurfaceView& to, bool
             t.kind = Kind::ColourToMono;
             t.monoBackground = Representable(from.bitCount, sourceBackground);
         }
-        return t;
+        return;
     }
     if (fromIndexed && toIndexed) {
-        if (from.bitCount == to.bitCount && from.table->SameAs(*to.table)) return t;
+        if (from.bitCount == to.bitCount && from.table->SameAs(*to.table)) return;
         t.kind = Kind::IndexMap;
         t.indexMap = TranslationMap(*from.table, *to.table);
     } else if (fromIndexed) {
         t.kind = Kind::IndexToColour;
-        t.colourOf = from.table->Colours();
+        t.colourOf.Fill(from.table->Colours().data());
     } else if (toIndexed) {
         t.kind = Kind::ColourToIndex;
         t.matcher = &to.table->Matcher();
     } else if (from.bitCount != to.bitCount) {
         t.kind = Kind::ColourToColour;
     }
-    return t;
 }
 
 void Translate(const Translation& t, std::uint32_t* v, int n) {
@@ -84,7 +84,7 @@ void Translate(const Translation& t, std::uint32_t* v, int n) {
         for (int i = 0; i < n; ++i) v[i] = t.indexMap[v[i] & 0xFFu];
         return;
     case Kind::IndexToColour:
-        for (int i = 0; i < n; ++i) v[i] = t.colourOf[v[i] & 0xFFu];
+        for (int i = 0; i < n; ++i) v[i] = t.colourOf.colours[v[i] & 0xFFu];
         return;
     case Kind::ColourToIndex: {
         std::uint32_t lastIn = std::numeric_limits<std::uint32_t>::max(), lastOut = 0;
@@ -103,39 +103,33 @@ void Translate(const Translation& t, std::uint32_t* v, int n) {
     }
 }
 
-// out[i] = map[in[i]] (in may equal out), eight lookups to a 64-bit store. Kept out of line: inlined
-// into the blit loop, the compiler's attempt to vectorise it costs half the speed.
-[[gnu::noinline]] void MapBytes(const std::uint8_t* in, std::uint8_t* out, int n, const std::uint8_t* map) {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint64_t word = 0;
-        for (int k = 7; k >= 0; --k) word = (word << 8) | map[in[i + k]];
-        std::memcpy(out + i, &word, 8);
-    }
-    for (; i < n; ++i) out[i] = map[in[i]];
+// Buffers kept from call to call, one set per thread, so a blit allocates only when it needs more
+// room than any before it on that thread. Each user within one blit has a slot of its own. Never
+// freed, so a blit made while statics are destroyed at exit still finds them.
+enum class Slot { SourceBytes, SourceValues, RowValues, PatternBytes, PatternValues, PatternTile, PatternBuilt, Snapshot, Count };
+
+std::uint32_t* Scratch(Slot slot, std::size_t words) {
+    thread_local auto* buffers = new std::array<std::vector<std::uint32_t>, static_cast<std::size_t>(Slot::Count)>;
+    std::vector<std::uint32_t>& buffer = (*buffers)[static_cast<std::size_t>(slot)];
+    if (buffer.size() < words) buffer.resize(words);
+    return buffer.data();
 }
 
-// Destination-format bytes of a span that starts `lead` pixels into its first byte.
-class RowBuffer {
-public:
-    void Reserve(int lead, int n, int bitCount) {
-        const std::size_t bytes = (static_cast<std::size_t>(lead + n) * static_cast<std::size_t>(bitCount) + 7) / 8;
-        words_.assign(bytes / 4 + 2, 0);
-    }
-    std::uint8_t* Bytes() { return reinterpret_cast<std::uint8_t*>(words_.data()); }
-
-private:
-    std::vector<std::uint32_t> words_;  // words keep 32-bit pixels aligned
-};
+// Words for the destination-format bytes of a span that starts `lead` pixels into its first byte;
+// words keep 32-bit pixels aligned.
+std::size_t SpanWords(int lead, int n, int bitCount) {
+    return (static_cast<std::size_t>(lead + n) * static_cast<std::size_t>(bitCount) + 7) / 8 / 4 + 2;
+}
+std::uint8_t* SpanBuffer(Slot slot, int lead, int n, int bitCount) {
+    return reinterpret_cast<std::uint8_t*>(Scratch(slot, SpanWords(lead, n, bitCount)));
+}
 
 // The source's pixels for each destination row, converted to the destination's format.
 class SourceRows {
 public:
-    SourceRows(const SurfaceView& source, const Translation& t, const PixelFormat& to, int lead, int n)
-        : source_(source), t_(t), from_(*FormatFor(source.bitCount)), to_(to), lead_(lead), n_(n) {
-        out_.Reserve(lead, n, to.bitCount);
-        values_.resize(static_cast<std::size_t>(n));
-    }
+    SourceRows(const Kernels& kernels, const SurfaceView& source, const Translation& t, const PixelFormat& to, int lead,
+               int n)
+        : kernels_(kernels), source_(source), t_(t), from_(*FormatFor(source.bitCount)), to_(to), lead_(lead), n_(n) {}
 
     // Pixels x .. x + n - 1 of row y (1:1), converted into `into` when given (whole bytes of a
     // destination of 8 or more bits per pixel), else into a buffer of the object's own.
@@ -144,25 +138,22 @@ public:
         const std::uint8_t* row = source_.Row(y);
         const int from = source_.bitCount, to = to_.bitCount;
         if (t_.kind == Kind::None && from >= 8) return row + static_cast<std::ptrdiff_t>(x) * (from / 8);
-        std::uint8_t* out = into ? into : out_.Bytes();
+        std::uint8_t* out = into ? into : Out();
+        const auto count = static_cast<std::size_t>(n_);
         if (from == 8 && to == 8 && t_.kind == Kind::IndexMap) {
-            MapBytes(row + x, out, n_, t_.indexMap.data());
+            kernels_.mapBytes(row + x, out, count, t_.indexMap.data());
             return out;
         }
         if (from == 8 && to == 32 && t_.kind == Kind::IndexToColour) {
-            const std::uint8_t* in = row + x;
-            for (int i = 0; i < n_; ++i) std::memcpy(out + 4 * i, &t_.colourOf[in[i]], 4);
+            kernels_.expandBytes(row + x, out, count, t_.colourOf);
             return out;
         }
-        if ((from == 32 || from == 24) && to == 8 && t_.kind == Kind::ColourToIndex) {
+        if ((from == 32 || from == 24) && to == 8 && t_.kind == Kind::ColourToIndex && t_.matcher->AxisShift() >= 0) {
+            // A ramp's index depends on one channel only: that byte of each pixel through the lookup.
             const int step = from / 8;
-            const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * step;
-            if (t_.matcher->AxisShift() >= 0) {
-                const auto& lookup = t_.matcher->AxisLookup();
-                in += t_.matcher->AxisShift() / 8;
-                for (int i = 0; i < n_; ++i, in += step) out[i] = lookup[*in];
-                return out;
-            }
+            const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * step + t_.matcher->AxisShift() / 8;
+            kernels_.pickBytes(in, step, out, count, t_.matcher->AxisLookup().data());
+            return out;
         }
         if (from == 24 && to == 32) {
             const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * 3;
@@ -172,79 +163,93 @@ public:
             }
             return out;
         }
-        from_.read(row, x, n_, values_.data());
-        Translate(t_, values_.data(), n_);
-        to_.write(out, lead_, n_, values_.data());
+        std::uint32_t* values = Scratch(Slot::SourceValues, count);
+        from_.read(row, x, n_, values);
+        Translate(t_, values, n_);
+        to_.write(out, lead_, n_, values);
         return out;
     }
 
     // Scaled: destination column i takes source column columns[i] of row y.
     const std::uint8_t* Gathered(int y, const std::vector<int>& columns) {
-        if (y == lastRow_) return out_.Bytes();
+        if (y == lastRow_) return Out();
         lastRow_ = y;
         const auto [low, high] = std::minmax_element(columns.begin(), columns.end());
-        rowValues_.resize(static_cast<std::size_t>(*high - *low + 1));
-        from_.read(source_.Row(y), *low, *high - *low + 1, rowValues_.data());
-        Translate(t_, rowValues_.data(), static_cast<int>(rowValues_.size()));
-        for (int i = 0; i < n_; ++i) values_[static_cast<std::size_t>(i)] = rowValues_[static_cast<std::size_t>(columns[static_cast<std::size_t>(i)] - *low)];
-        to_.write(out_.Bytes(), lead_, n_, values_.data());
-        return out_.Bytes();
+        const int width = *high - *low + 1;
+        std::uint32_t* rowValues = Scratch(Slot::RowValues, static_cast<std::size_t>(width));
+        std::uint32_t* values = Scratch(Slot::SourceValues, static_cast<std::size_t>(n_));
+        from_.read(source_.Row(y), *low, width, rowValues);
+        Translate(t_, rowValues, width);
+        for (int i = 0; i < n_; ++i) values[i] = rowValues[columns[static_cast<std::size_t>(i)] - *low];
+        to_.write(Out(), lead_, n_, values);
+        return Out();
     }
 
 private:
+    std::uint8_t* Out() {
+        if (!out_) out_ = SpanBuffer(Slot::SourceBytes, lead_, n_, to_.bitCount);
+        return out_;
+    }
+
+    const Kernels& kernels_;
     const SurfaceView& source_;
     const Translation& t_;
     const PixelFormat& from_;
     const PixelFormat& to_;
     int lead_, n_;
     int lastRow_ = -1;
-    RowBuffer out_;
-    std::vector<std::uint32_t> values_, rowValues_;
+    std::uint8_t* out_ = nullptr;  // taken when first needed: most spans are read in place
 };
 
 // The brush's pixels under each destination row, in the destination's format.
 class PatternRows {
 public:
-    PatternRows(const BlitSpec& spec, const PixelFormat& to, int x0, int lead, int n)
-        : spec_(spec), to_(to), x0_(x0), lead_(lead), n_(n) {
+    // t: the pattern's translation, kept by the caller (a big record, and std::optional clears its room).
+    PatternRows(const BlitSpec& spec, const PixelFormat& to, Translation& t, int x0, int lead, int n)
+        : spec_(spec), to_(to), t_(t), x0_(x0), lead_(lead), n_(n) {
         const SurfaceView& dst = *spec.destination;
         if (spec.brush.kind == BrushSpec::Kind::Pattern && spec.brush.pattern) {
             const SurfaceView& pattern = *spec.brush.pattern;
-            t_ = MakeTranslation(pattern, dst, true, spec.destText, spec.destBackground, spec.destBackground);
-            rows_.resize(static_cast<std::size_t>(pattern.height));
-            built_.assign(rows_.size(), false);
+            MakeTranslation(t_, pattern, dst, true, spec.destText, spec.destBackground, spec.destBackground);
+            rowWords_ = SpanWords(lead, n, to.bitCount);
+            const auto rows = static_cast<std::size_t>(pattern.height);
+            rows_ = Scratch(Slot::PatternBytes, rows * rowWords_);
+            built_ = Scratch(Slot::PatternBuilt, rows);
+            std::fill(built_, built_ + rows, 0u);
             return;
         }
         const std::uint32_t value = to.indexed ? dst.table->Nearest(spec.brush.colour) : spec.brush.colour;
-        std::vector<std::uint32_t> values(static_cast<std::size_t>(n), value);
-        solid_.Reserve(lead, n, to.bitCount);
-        to.write(solid_.Bytes(), lead, n, values.data());
+        std::uint32_t* values = Scratch(Slot::PatternValues, static_cast<std::size_t>(n));
+        std::fill(values, values + n, value);
+        solid_ = SpanBuffer(Slot::PatternBytes, lead, n, to.bitCount);
+        to.write(solid_, lead, n, values);
     }
 
     const std::uint8_t* Row(int y) {
-        if (rows_.empty()) return solid_.Bytes();
+        if (solid_) return solid_;
         const SurfaceView& pattern = *spec_.brush.pattern;
         const int py = y % pattern.height;
-        RowBuffer& row = rows_[static_cast<std::size_t>(py)];
-        if (built_[static_cast<std::size_t>(py)]) return row.Bytes();
-        std::vector<std::uint32_t> tile(static_cast<std::size_t>(pattern.width)), values(static_cast<std::size_t>(n_));
-        FormatFor(pattern.bitCount)->read(pattern.Row(py), 0, pattern.width, tile.data());
-        Translate(t_, tile.data(), pattern.width);
-        for (int i = 0; i < n_; ++i) values[static_cast<std::size_t>(i)] = tile[static_cast<std::size_t>((x0_ + i) % pattern.width)];
-        row.Reserve(lead_, n_, to_.bitCount);
-        to_.write(row.Bytes(), lead_, n_, values.data());
-        built_[static_cast<std::size_t>(py)] = true;
-        return row.Bytes();
+        auto* row = reinterpret_cast<std::uint8_t*>(rows_ + static_cast<std::size_t>(py) * rowWords_);
+        if (built_[py]) return row;
+        std::uint32_t* tile = Scratch(Slot::PatternTile, static_cast<std::size_t>(pattern.width));
+        std::uint32_t* values = Scratch(Slot::PatternValues, static_cast<std::size_t>(n_));
+        FormatFor(pattern.bitCount)->read(pattern.Row(py), 0, pattern.width, tile);
+        Translate(t_, tile, pattern.width);
+        for (int i = 0; i < n_; ++i) values[i] = tile[(x0_ + i) % pattern.width];
+        to_.write(row, lead_, n_, values);
+        built_[py] = 1;
+        return row;
     }
 
 private:
     const BlitSpec& spec_;
     const PixelFormat& to_;
+    Translation& t_;
     int x0_, lead_, n_;
-    Translation t_;
-    RowBuffer solid_;
-    std::vector<RowBuffer> rows_;
-    std::vector<bool> built_;
+    std::uint8_t* solid_ = nullptr;
+    std::uint32_t* rows_ = nullptr;  // pattern.height rows of rowWords_ words, each built when first used
+    std::size_t rowWords_ = 0;
+    std::uint32_t* built_ = nullptr;
 };
 
 // Destination coordinates [first, last) of a scaled axis whose source coordinate lies inside the
@@ -266,6 +271,26 @@ void MapAxis(long long destStart, long long destSize, long long srcStart, long l
     last = first + static_cast<long long>(end);
     first += static_cast<long long>(begin);
 }
+
+// Pixels [x0, x1) are whole rows of whole bytes with no fill bytes between them.
+bool WholeRows(const SurfaceView& s, long long x0, long long x1) {
+    return s.bitCount >= 8 && x0 == 0 && x1 == s.width &&
+           static_cast<long long>(s.stride) == static_cast<long long>(s.width) * (s.bitCount / 8);
+}
+
+// Rows [first, last) of a surface of whole rows as one row, in memory order.
+SurfaceView OneRow(const SurfaceView& s, long long first, long long last) {
+    SurfaceView row = s;
+    row.bits = s.Row(static_cast<int>(s.topDown ? first : last - 1));
+    row.width = static_cast<int>(s.width * (last - first));
+    row.stride = static_cast<int>(s.stride * (last - first));
+    row.height = 1;
+    row.topDown = true;
+    return row;
+}
+
+// Pixels a span may have when it needs a buffer of its own (a few hundred kilobytes at most).
+constexpr long long kOneRowLimit = 1 << 16;
 
 bool Overlap(const SurfaceView& a, const SurfaceView& b) {
     const auto a0 = reinterpret_cast<std::uintptr_t>(a.bits), b0 = reinterpret_cast<std::uintptr_t>(b.bits);
@@ -317,7 +342,6 @@ bool RunBlit(const BlitSpec& spec) {
     // Reading and writing the same memory: work from a copy of the rows read, unless every pixel is
     // read from exactly where it is written (then each row is read whole before it is written).
     SurfaceView source = src ? *src : SurfaceView{};
-    std::vector<std::uint8_t> snapshot;
     if (src) {
         const bool samePlace = src->bits == dst.bits && src->stride == dst.stride && src->height == dst.height &&
                                src->topDown == dst.topDown && src->bitCount == dst.bitCount && !scaled &&
@@ -325,16 +349,38 @@ bool RunBlit(const BlitSpec& spec) {
         if (!samePlace && Overlap(*src, dst)) {
             const long long first = scaled ? *std::min_element(rows.begin(), rows.end()) : y0 + offsetY;
             const long long last = scaled ? *std::max_element(rows.begin(), rows.end()) + 1 : y1 + offsetY;
-            snapshot.resize(static_cast<std::size_t>(last - first) * static_cast<std::size_t>(src->stride));
+            const auto stride = static_cast<std::size_t>(src->stride);
+            auto* snapshot = reinterpret_cast<std::uint8_t*>(
+                Scratch(Slot::Snapshot, (static_cast<std::size_t>(last - first) * stride + 3) / 4));
             for (long long y = first; y < last; ++y)
-                std::memcpy(snapshot.data() + static_cast<std::size_t>(y - first) * static_cast<std::size_t>(src->stride),
-                            src->Row(static_cast<int>(y)), static_cast<std::size_t>(src->stride));
-            source.bits = snapshot.data();
+                std::memcpy(snapshot + static_cast<std::size_t>(y - first) * stride, src->Row(static_cast<int>(y)), stride);
+            source.bits = snapshot;
             source.height = static_cast<int>(last - first);
             source.topDown = true;
             offsetY -= first;
             for (int& r : rows) r -= static_cast<int>(first);
         }
+    }
+
+    Translation translation;
+    if (src)
+        MakeTranslation(translation, source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
+                                      spec.sourceBackground);
+
+    // Whole rows that follow each other in memory on both sides, in the same order, are one long
+    // row, so the kernels run over the whole rectangle at once. A span that needs a buffer of its own
+    // stays row by row when large, so the buffers stay small.
+    SurfaceView target = dst;
+    const bool solidPattern = !(spec.brush.kind == BrushSpec::Kind::Pattern && spec.brush.pattern);
+    const bool needsBuffer = usesPattern || (src && (translation.kind != Translation::Kind::None || source.bitCount < 8));
+    if (!scaled && y1 - y0 > 1 && WholeRows(dst, x0, x1) && (!usesPattern || solidPattern) &&
+        (!src || (WholeRows(source, x0 + offsetX, x1 + offsetX) && source.topDown == dst.topDown)) &&
+        (!needsBuffer || (x1 - x0) * (y1 - y0) <= kOneRowLimit)) {
+        target = OneRow(dst, y0, y1);
+        if (src) source = OneRow(source, y0 + offsetY, y1 + offsetY);
+        x1 = (x1 - x0) * (y1 - y0);
+        x0 = y0 = offsetX = offsetY = 0;
+        y1 = 1;
     }
 
     const int bitCount = dst.bitCount;
@@ -350,21 +396,19 @@ bool RunBlit(const BlitSpec& spec) {
         keepLast = endBits ? static_cast<std::uint8_t>(0xFFu >> endBits) : 0;
     }
     const ResultMask mask = MaskForFormat(bitCount);
+    const Kernels& kernels = ActiveKernels();
 
-    Translation translation;
-    if (src)
-        translation = MakeTranslation(source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
-                                      spec.sourceBackground);
     std::optional<SourceRows> input;
-    if (src) input.emplace(source, translation, *to, lead, n);
+    if (src) input.emplace(kernels, source, translation, *to, lead, n);
+    Translation patternTranslation;
     std::optional<PatternRows> pattern;
-    if (usesPattern) pattern.emplace(spec, *to, static_cast<int>(x0), lead, n);
+    if (usesPattern) pattern.emplace(spec, *to, patternTranslation, static_cast<int>(x0), lead, n);
 
     // A plain copy that converts anyway writes its result straight into the destination.
     const bool convertInPlace = rop == 0xCC && src && !scaled && bitCount >= 8 &&
                                 (translation.kind != Translation::Kind::None || mask.keepsAll);
     for (long long y = y0; y < y1; ++y) {
-        std::uint8_t* d = dst.Row(static_cast<int>(y)) + byteStart;
+        std::uint8_t* d = target.Row(static_cast<int>(y)) + byteStart;
         if (convertInPlace) {
             const std::uint8_t* s = input->Span(static_cast<int>(y + offsetY), static_cast<int>(x0 + offsetX), d);
             if (s != d) std::memmove(d, s, byteCount);
@@ -379,7 +423,7 @@ bool RunBlit(const BlitSpec& spec) {
         if (rop == 0xCC && mask.keepsAll) {
             if (s != d) std::memcpy(d, s, byteCount);
         } else {
-            ApplyRop(rop, d, s, p, byteCount, mask);
+            kernels.ropRows[rop](d, s, p, byteCount, mask);
         }
         if (keepFirst) d[0] = static_cast<std::uint8_t>((d[0] & ~keepFirst) | (first & keepFirst));
         if (keepLast) d[byteCount - 1] = static_cast<std::uint8_t>((d[byteCount - 1] & ~keepLast) | (last & keepLast));

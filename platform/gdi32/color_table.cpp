@@ -23,38 +23,26 @@ std::size_t CacheSlot(Rgb colour) { return ((colour * 0x9E3779B1u) >> 20) & (kCa
 }  // namespace
 
 NearestColour::NearestColour(std::span<const Rgb> entries) {
-    // Distinct colours, each at its lowest index: a later duplicate can never be the answer.
-    std::vector<std::pair<Rgb, std::uint8_t>> sorted;
-    for (std::size_t i = 0; i < entries.size() && i < 256; ++i)
-        sorted.emplace_back(entries[i] & 0xFFFFFFu, static_cast<std::uint8_t>(i));
-    std::sort(sorted.begin(), sorted.end());
-    std::vector<bool> first(256, false);
-    for (std::size_t i = 0; i < sorted.size(); ++i)
-        if (i == 0 || sorted[i].first != sorted[i - 1].first) first[sorted[i].second] = true;
-    for (std::size_t i = 0; i < entries.size() && i < 256; ++i) {
-        if (!first[i]) continue;
-        const Rgb c = entries[i] & 0xFFFFFFu;
-        const int r = Red(c), g = Green(c), b = Blue(c);
-        entries_.push_back({r, g, b, r * r + g * g + b * b, static_cast<std::uint8_t>(i)});
-    }
-    if (entries_.empty()) entries_.push_back({0, 0, 0, 0, 0});
-
-    // A ramp: all entries agree in two channels, so only the third one decides.
+    const std::size_t count = std::min<std::size_t>(entries.size(), 256);
+    // A ramp: all entries agree in two channels, so only the third one decides. Told from the
+    // entries themselves, before anything is sorted: every plane of the blend has a ramp table, and
+    // the first run pays for building each.
     for (const int shift : {16, 8, 0}) {
-        const auto value = [shift](const Entry& e) { return shift == 16 ? e.r : shift == 8 ? e.g : e.b; };
-        const auto others = [shift](const Entry& e) {
-            return shift == 16 ? (e.g << 8) | e.b : shift == 8 ? (e.r << 8) | e.b : (e.r << 8) | e.g;
-        };
-        const int common = others(entries_.front());
-        if (!std::all_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return others(e) == common; }))
+        if (count == 0) break;
+        const Rgb others = ~(Rgb{0xFF} << shift) & 0xFFFFFFu;
+        const Rgb common = entries[0] & others;
+        if (!std::all_of(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(count),
+                         [&](Rgb c) { return (c & others) == common; }))
             continue;
         axisShift_ = shift;
         // The lowest index holding each channel value, then for every value the nearest held value
         // below and above it; a tie in distance goes to the lower index.
         std::array<int, 256> indexAt;
         indexAt.fill(-1);
-        for (const Entry& e : entries_)
-            if (indexAt[static_cast<std::size_t>(value(e))] < 0) indexAt[static_cast<std::size_t>(value(e))] = e.index;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::size_t value = (entries[i] >> shift) & 0xFF;
+            if (indexAt[value] < 0) indexAt[value] = static_cast<int>(i);
+        }
         std::array<int, 256> below, above;
         for (int v = 0, last = -1; v < 256; ++v) {
             if (indexAt[static_cast<std::size_t>(v)] >= 0) last = v;
@@ -75,6 +63,21 @@ NearestColour::NearestColour(std::span<const Rgb> entries) {
         }
         return;
     }
+
+    // Distinct colours, each at its lowest index: a later duplicate can never be the answer.
+    std::vector<std::pair<Rgb, std::uint8_t>> sorted;
+    for (std::size_t i = 0; i < count; ++i) sorted.emplace_back(entries[i] & 0xFFFFFFu, static_cast<std::uint8_t>(i));
+    std::sort(sorted.begin(), sorted.end());
+    std::vector<bool> first(256, false);
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        if (i == 0 || sorted[i].first != sorted[i - 1].first) first[sorted[i].second] = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!first[i]) continue;
+        const Rgb c = entries[i] & 0xFFFFFFu;
+        const int r = Red(c), g = Green(c), b = Blue(c);
+        entries_.push_back({r, g, b, r * r + g * g + b * b, static_cast<std::uint8_t>(i)});
+    }
+    if (entries_.empty()) entries_.push_back({0, 0, 0, 0, 0});
 
     all_.resize(entries_.size());
     std::iota(all_.begin(), all_.end(), std::uint8_t{0});
@@ -171,9 +174,13 @@ NearestColour& ColorTable::Matcher() const {
 std::shared_ptr<const ColorTable> MakeColorTable(std::span<const Rgb> entries) {
     auto& recent = Immortal<std::vector<std::shared_ptr<const ColorTable>>>();
     static std::uint64_t nextId = 1;
-    const ColorTable wanted(0, entries);
+    // The entries as a table holds them, compared without building one: drawing a DIB asks for its
+    // table on every call.
+    const int count = static_cast<int>(std::clamp<std::size_t>(entries.size(), 1, 256));
+    std::array<Rgb, 256> colours{};
+    for (std::size_t i = 0; i < entries.size() && i < 256; ++i) colours[i] = entries[i] & 0xFFFFFFu;
     for (std::size_t i = 0; i < recent.size(); ++i) {
-        if (recent[i]->Count() != wanted.Count() || recent[i]->Colours() != wanted.Colours()) continue;
+        if (recent[i]->Count() != count || recent[i]->Colours() != colours) continue;
         std::rotate(recent.begin(), recent.begin() + static_cast<std::ptrdiff_t>(i),
                     recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
         return recent.front();

@@ -23,9 +23,4 @@ struct ResultMask {
 };
 ResultMask MaskForFormat(int bitCount);
 
-// d[i] = op(p[i], s[i], d[i]) & mask for i < n, bitwise; s and p are read only when the operation uses
-// them (either may be null otherwise). s may equal d (in-place work on one surface).
-void ApplyRop(unsigned index, std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n,
-              const ResultMask& mask);
-
 }  // namespace gdi32
