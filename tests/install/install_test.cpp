@@ -98,6 +98,33 @@ TEST_F(Install, EntriesPassTheDesktopFileValidator) {
     }
 }
 
+// What software centres read: each program's AppStream file names its desktop entry, its Japanese
+// name is the menu's, its screenshot is its picture of the gallery; and each has a manual page.
+TEST_F(Install, EveryProgramHasValidAppStreamMetadataAndAManualPage) {
+    std::vector<std::string> validate{"appstreamcli", "validate", "--no-net"};
+    for (const auto& program : kPrograms) {
+        SCOPED_TRACE(program.name);
+        const fs::path path = prefix_ / "share/metainfo" / (std::string("example.multimedia_techniques.") + program.name + ".metainfo.xml");
+        std::ifstream in(path);
+        std::stringstream xml;
+        xml << in.rdbuf();
+        const std::string entry = std::string("multimedia-techniques-") + program.name + ".desktop";
+        for (const std::string& part : {"<launchable type=\"desktop-id\">" + entry + "</launchable>",
+                                        "<name xml:lang=\"ja\">" + std::string(program.menuName) + "</name>",
+                                        "/docs/gallery/" + std::string(program.name) + ".png</image>",
+                                        std::string("<release version=\"1.00\"")}) {
+            EXPECT_NE(xml.str().find(part), std::string::npos) << part;
+        }
+        EXPECT_TRUE(fs::exists(prefix_ / "share/applications" / entry));
+        EXPECT_TRUE(fs::exists(fs::path(SOURCE_DIR) / "docs/gallery" / (std::string(program.name) + ".png")));
+        EXPECT_TRUE(fs::exists(prefix_ / "share/man/man1" / (std::string(program.name) + ".1")));
+        validate.push_back(path.string());
+    }
+    if (RunCommand({"sh", "-c", "command -v appstreamcli"}).exitCode != 0) GTEST_SKIP() << "no appstreamcli";
+    const auto result = RunCommand(validate);
+    EXPECT_EQ(result.exitCode, 0) << result.output;
+}
+
 // Started as its desktop entry starts it, each program gets as far as showing its window; one that
 // failed to find its data would stop with the run time's message before that.
 TEST_F(Install, EachProgramStartsFromItsEntryAndShowsItsWindow) {
