@@ -154,17 +154,17 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
         const fs::path entryPath = fs::path("/usr/share/applications") / (std::string("multimedia-techniques-") + program + ".desktop");
         const auto entry = ReadEntry(entryPath);
         EXPECT_EQ(entry.at("Exec"), std::string("/usr/bin/") + program);
-        if (entry.contains("Path")) EXPECT_TRUE(fs::is_directory(entry.at("Path")));
-        const fs::path info = fs::path("/usr/share/metainfo") / (std::string("example.multimedia_techniques.") + program + ".metainfo.xml");
-        std::ifstream in(info);
-        const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_NE(xml.find("<launchable type=\"desktop-id\">" + entryPath.filename().string() + "</launchable>"), std::string::npos);
-        EXPECT_NE(xml.find("<release version=\"1.00\""), std::string::npos);
-        metainfo.push_back(info.string());
+        if (entry.contains("Path")) {
+            EXPECT_TRUE(fs::is_directory(entry.at("Path")));
+        }
+        metainfo.push_back("/usr/share/metainfo/example.multimedia_techniques." + std::string(program) + ".metainfo.xml");
         // Stripped for the package, the executable keeps its record as the build has it.
+        const std::string record = VersionRecord(fs::path("/usr/bin") / program);
+        EXPECT_NE(record.find(std::string("InternalName=") + program), std::string::npos);
         const fs::path built = fs::path(BUILD_DIR) / program / program;
-        if (fs::exists(built)) EXPECT_EQ(VersionRecord(fs::path("/usr/bin") / program), VersionRecord(built));
-        EXPECT_NE(VersionRecord(fs::path("/usr/bin") / program).find("FileVersion=1.00"), std::string::npos);
+        if (fs::exists(built)) {
+            EXPECT_EQ(record, VersionRecord(built));
+        }
     }
     const auto valid = RunCommand(metainfo);
     EXPECT_EQ(valid.exitCode, 0) << valid.output;
