@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <utility>
 
 #include "x_session.h"
 
@@ -61,6 +63,12 @@ std::string VersionRecord(const fs::path& executable) {
 
 bool Shows(const std::string& title) {
     return !RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}).output.empty();
+}
+
+// SDL's disk driver writes silence as zeros until a sound plays.
+bool NotSilent(const fs::path& raw) {
+    std::ifstream in(raw, std::ios::binary);
+    return std::any_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), [](char c) { return c != 0; });
 }
 
 bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
@@ -170,30 +178,35 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
     EXPECT_EQ(valid.exitCode, 0) << valid.output;
 
     {
-        // Started as the menu starts them: spritemask reads its pictures at start-up, wavememory
-        // reads the chime from drive C on "メモリーにロード"; either, missing its file, would stop
-        // with the run time's message box, titled with the program's name.
+        // Started as the menu starts them: spritemask reads its pictures at start-up (missing, the
+        // run time's message box, titled with the program's name, would show instead of its window);
+        // wavefile's "再生" and wavememory's "メモリーにロード" then "再生" play the chime from drive
+        // C, heard through SDL's disk driver (missing, they stay silent).
         testsupport::XSession x({.windowManager = false});
         ASSERT_TRUE(x.ok());
         const struct {
             const char* name;
             const char* caption;
-            int clickX, clickY;  // a button to press once it shows, in client pixels; 0 for none
-        } started[] = {{"spritemask", "グラフィック作画サンプル", 0, 0},
-                       {"wavememory", "メモリから効果音\\(WAV\\)を再生サンプル", 132, 50}};
+            std::vector<std::pair<int, int>> clicks;  // buttons to press, in client pixels
+        } started[] = {{"spritemask", "グラフィック作画サンプル", {}},
+                       {"wavefile", "ファイルから効果音\\(WAV\\)を再生サンプル", {{132, 83}}},
+                       {"wavememory", "メモリから効果音\\(WAV\\)を再生サンプル", {{132, 50}, {132, 116}}}};
         for (const auto& program : started) {
             SCOPED_TRACE(program.name);
             const auto entry = ReadEntry(fs::path("/usr/share/applications") / (std::string("multimedia-techniques-") + program.name + ".desktop"));
+            const fs::path heard = work_ / (std::string(program.name) + ".raw");
             const pid_t pid = testsupport::StartProcess(
                 {"sh", "-c", "cd \"${0:-/}\" && exec $1", entry.contains("Path") ? entry.at("Path") : "", entry.at("Exec")},
-                {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=dummy", "SUITE_DRIVE_C="});
+                {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard.string(), "SUITE_DRIVE_C="});
             EXPECT_TRUE(testsupport::WaitUntil([&] { return Shows(program.caption); }, 15000));
-            if (program.clickX != 0) {
-                const auto window = Lines(RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + std::string(program.caption) + "$"}).output);
+            const auto window = Lines(RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + std::string(program.caption) + "$"}).output);
+            for (const auto& [clickX, clickY] : program.clicks) {
                 ASSERT_FALSE(window.empty());
-                RunCommand({"xdotool", "mousemove", "--window", window.front(), std::to_string(program.clickX),
-                            std::to_string(program.clickY), "click", "1"});
-                testsupport::SleepMs(1500);
+                RunCommand({"xdotool", "mousemove", "--window", window.front(), std::to_string(clickX), std::to_string(clickY), "click", "1"});
+                testsupport::SleepMs(300);
+            }
+            if (!program.clicks.empty()) {
+                EXPECT_TRUE(testsupport::WaitUntil([&] { return NotSilent(heard); }, 10000)) << "no chime";
             }
             EXPECT_FALSE(Shows(program.name)) << "the run time reported an error";
             EXPECT_TRUE(Running(pid));
