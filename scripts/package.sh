@@ -3,9 +3,9 @@
 # (or to the folder named): bash scripts/package.sh [folder]. As root it installs what the build
 # needs from Debian first. Install with: apt-get install ./dist/*.deb
 set -euo pipefail
+out=$(realpath -m "${1:-$(dirname "$0")/../dist}")
 cd "$(dirname "$0")/.."
 root=$PWD
-out=$(realpath -m "${1:-dist}")
 
 tools="git dpkg-dev debhelper lintian appstream"
 if [ "$(id -u)" -eq 0 ]; then
