@@ -1,16 +1,22 @@
 # suite_program(<name> [DESCRIPTION <file description>] [TITLE <menu name>] SOURCES ...
-#               RESOURCES ... [DATA ...])
+#               RESOURCES ... [DATA ...] TITLE_EN ... SUMMARY_EN ... SUMMARY_JA ...
+#               ABOUT_EN ... ABOUT_JA ... CATEGORIES ...)
 #
 # A program of the suite: its handlers and modules (SOURCES) go into an object library that the
 # executable and the program's tests share; its form description and embedded pictures
 # (RESOURCES, Form1.form first) are compiled in; DATA files are read at run time from the working
 # directory, so they are copied beside the executable and installed in a folder that its desktop
 # entry starts it in. TITLE names it in the desktop menu (the file description when not given).
+# TITLE_EN, the summaries, the one-paragraph descriptions (ABOUT_*) and the AppStream CATEGORIES
+# describe it to software centres and in its manual page.
 set(SUITE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_LIST_DIR}/ProgramMetainfo.cmake)
 
 function(suite_program name)
-  cmake_parse_arguments(ARG "" "DESCRIPTION;TITLE" "SOURCES;RESOURCES;DATA" ${ARGN})
+  # PARSE_ARGV keeps the semicolons of the texts.
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "DESCRIPTION;TITLE;TITLE_EN;SUMMARY_EN;SUMMARY_JA;ABOUT_EN;ABOUT_JA"
+                        "SOURCES;RESOURCES;DATA;CATEGORIES")
   foreach(file IN LISTS ARG_RESOURCES ARG_DATA ITEMS icon.svg)
     if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${file})
       message(FATAL_ERROR "${name}: ${file} is missing")
@@ -47,6 +53,9 @@ function(suite_program name)
     set(SUITE_BINDIR ${CMAKE_INSTALL_BINDIR})
     set(SUITE_DATADIR ${CMAKE_INSTALL_DATADIR})
     include(${SUITE_CMAKE_DIR}/InstallDesktopEntry.cmake)")
+  suite_program_metainfo(${name} multimedia-techniques-${name}.desktop "${menu_name}" "${ARG_DATA}"
+    TITLE_EN "${ARG_TITLE_EN}" SUMMARY_EN "${ARG_SUMMARY_EN}" SUMMARY_JA "${ARG_SUMMARY_JA}"
+    ABOUT_EN "${ARG_ABOUT_EN}" ABOUT_JA "${ARG_ABOUT_JA}" CATEGORIES ${ARG_CATEGORIES})
   install(FILES icon.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME multimedia-techniques-${name}.svg)
 
   add_test(NAME version_record_${name}

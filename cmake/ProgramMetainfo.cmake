@@ -1,0 +1,66 @@
+# suite_program_metainfo(<name> <desktop id> <Japanese title> <data files> TITLE_EN ... SUMMARY_EN ...
+#                        SUMMARY_JA ... ABOUT_EN ... ABOUT_JA ... CATEGORIES ...)
+#
+# A program's AppStream metadata and manual page, from the texts its CMakeLists.txt gives. English
+# is the untranslated text (what software centres fall back to), Japanese its translation.
+set(SUITE_GALLERY_URL "https://multimedia-techniques.example/docs/gallery" CACHE STRING
+    "Where the published docs/gallery holds each program's screenshot")
+
+function(suite_xml_escape out text)
+  string(REPLACE "&" "&amp;" text "${text}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE ">" "&gt;" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(suite_roff_escape out text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+function(suite_program_metainfo name desktop_id title_ja data)
+  cmake_parse_arguments(PARSE_ARGV 4 ARG "" "TITLE_EN;SUMMARY_EN;SUMMARY_JA;ABOUT_EN;ABOUT_JA" "CATEGORIES")
+  foreach(field TITLE_EN SUMMARY_EN SUMMARY_JA ABOUT_EN ABOUT_JA CATEGORIES)
+    if(NOT ARG_${field})
+      message(FATAL_ERROR "${name}: ${field} is missing")
+    endif()
+  endforeach()
+  set(shot ${PROJECT_SOURCE_DIR}/docs/gallery/${name}.png)
+  if(NOT EXISTS ${shot})
+    message(FATAL_ERROR "${name}: docs/gallery/${name}.png is missing")
+  endif()
+  # A PNG's size stands in its IHDR chunk, bytes 16 to 23.
+  file(READ ${shot} header OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING "${header}" 0 8 width_hex)
+  string(SUBSTRING "${header}" 8 8 height_hex)
+  math(EXPR SUITE_SHOT_WIDTH "0x${width_hex}")
+  math(EXPR SUITE_SHOT_HEIGHT "0x${height_hex}")
+
+  set(SUITE_PROGRAM_NAME ${name})
+  set(SUITE_APPSTREAM_ID example.multimedia_techniques.${name})
+  set(SUITE_DESKTOP_ID ${desktop_id})
+  foreach(field TITLE_EN SUMMARY_EN SUMMARY_JA ABOUT_EN ABOUT_JA)
+    suite_xml_escape(SUITE_${field} "${ARG_${field}}")
+  endforeach()
+  suite_xml_escape(SUITE_TITLE_JA "${title_ja}")
+  # Education first, as in the desktop entry that puts every program of the suite in that menu.
+  list(PREPEND ARG_CATEGORIES Education)
+  list(TRANSFORM ARG_CATEGORIES REPLACE "(.+)" "<category>\\1</category>" OUTPUT_VARIABLE items)
+  list(JOIN items "\n    " SUITE_CATEGORIES)
+  set(metainfo ${CMAKE_CURRENT_BINARY_DIR}/${SUITE_APPSTREAM_ID}.metainfo.xml)
+  configure_file(${SUITE_CMAKE_DIR}/program.metainfo.xml.in ${metainfo} @ONLY)
+  install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+  string(TOUPPER ${name} SUITE_MAN_TITLE)
+  suite_roff_escape(SUITE_MAN_SUMMARY "${ARG_SUMMARY_EN}")
+  suite_roff_escape(SUITE_MAN_ABOUT "${ARG_ABOUT_EN}")
+  set(SUITE_MAN_FILES "")
+  if(data)
+    list(JOIN data ", " files)
+    set(SUITE_MAN_FILES ".SH FILES\nIt reads ${files} from its working directory; its desktop entry starts it in the folder that holds them,\n.IR share/multimedia\\-techniques/${name}\nunder the installation prefix.")
+  endif()
+  configure_file(${SUITE_CMAKE_DIR}/program.1.in ${CMAKE_CURRENT_BINARY_DIR}/${name}.1 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${name}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
