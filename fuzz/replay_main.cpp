@@ -1,9 +1,11 @@
 // Runs a fuzz target over files and folders of seeds, for builds without libFuzzer.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
@@ -12,8 +14,12 @@ namespace {
 
 void RunFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // In a block of exactly its length, as libFuzzer hands inputs over, so a sanitizer sees a read
+    // past the end.
+    const auto exact = std::make_unique<std::uint8_t[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), exact.get());
+    LLVMFuzzerTestOneInput(exact.get(), bytes.size());
 }
 
 }  // namespace

@@ -14,6 +14,16 @@ const frame::CommandButton Command1{"Command1"};
 const frame::CheckBox Check1{"Check1"};
 
 std::vector<std::uint8_t> ReceiveBuffer;
+// The first byte of a double-byte character that ended the last arrival, shown with its second.
+frame::ArrivalText ReceivedText;
+
+// A byte still kept back when the connection ends is shown alone.
+void ShowKeptByte() {
+    const std::string rest = ReceivedText.Rest();
+    if (rest.empty()) return;
+    Text4.setSelStart(Text4.textLength());
+    Text4.setSelText(rest);
+}
 
 // Errors shown the way the control's own are, so the window stays usable.
 void ShowError(const frame::RuntimeError& error) {
@@ -35,6 +45,7 @@ void Check1_Click() {
         Winsock1.Connect();
     } else {
         Winsock1.Close();
+        ShowKeptByte();
     }
 }
 
@@ -54,7 +65,7 @@ void Winsock1_DataArrival(std::int32_t bytesTotal) {
     ReceiveBuffer.assign(static_cast<size_t>(bytesTotal), 0);
     Winsock1.GetData(ReceiveBuffer, bytesTotal);
     Text4.setSelStart(Text4.textLength());
-    Text4.setSelText(frame::BytesToText(ReceiveBuffer));
+    Text4.setSelText(ReceivedText.BytesToText(ReceiveBuffer));
 }
 
 // The peer closed: unchecking raises Check1_Click, which closes the control.
@@ -62,6 +73,7 @@ void Winsock1_Close() { Check1.setValue(0); }
 
 void Winsock1_Error(std::int16_t Number, std::string& Description, std::int32_t /*Scode*/, const std::string& /*Source*/,
                     const std::string& /*HelpFile*/, std::int32_t /*HelpContext*/, bool& /*CancelDisplay*/) {
+    ShowKeptByte();
     frame::MsgBox("エラー " + frame::CStr(Number) + " :" + Description);
 }
 

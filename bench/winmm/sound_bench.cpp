@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/buffers.h"
 #include "platform/paths.h"
 #include "winmm/sound.h"
 
@@ -83,6 +84,7 @@ BENCHMARK(BM_AsyncReturn_LaterCall)->UseManualTime()->Iterations(500)->Unit(benc
 void BM_AsyncReturn_Memory(benchmark::State& state) {
     std::ifstream file(kernel32::LinuxPathOf(kChime), std::ios::binary);
     const std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    platform::KnowBuffer(image.data(), image.size());  // as the form run time does for its arrays
     TimeLaterCalls(state, image.data(), SND_ASYNC | SND_MEMORY);
 }
 BENCHMARK(BM_AsyncReturn_Memory)->UseManualTime()->Iterations(500)->Unit(benchmark::kMillisecond);

@@ -1,14 +1,15 @@
 #include "frame/services.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <map>
 
+#include <platform/buffers.h>
 #include <platform/codepage.h>
 #include <platform/paths.h>
+#include <platform/regular_file.h>
 
 #include "ending.h"
 #include "picture/bmp.h"
@@ -29,19 +30,26 @@ Picture DecodePicture(std::span<const std::uint8_t> bytes, std::string_view name
     return data;
 }
 
+namespace {
+
+[[noreturn]] void RaiseNaming(int number, std::string_view path) {
+    Raise(number, StandardDescription(number) + " (" + std::string(path) + ")");
+}
+
+}  // namespace
+
 Picture LoadPicture(std::string_view path) {
-    const std::string linuxPath = kernel32::LinuxPathOf(path);
-    std::ifstream in(linuxPath, std::ios::binary);
-    if (!in) Raise(errors::FileNotFound, StandardDescription(errors::FileNotFound) + " (" + std::string(path) + ")");
-    // Pictures beyond this size are refused before they are read whole.
-    constexpr std::streamoff limit = 256 * 1024 * 1024;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || size > limit) Raise(errors::InvalidPicture, StandardDescription(errors::InvalidPicture) + " (" + std::string(path) + ")");
-    in.seekg(0);
-    std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
-    if (!in) Raise(errors::DeviceIo, StandardDescription(errors::DeviceIo) + " (" + std::string(path) + ")");
+    const auto file = kernel32::RegularFile::Open(kernel32::LinuxPathOf(path));
+    using Status = kernel32::RegularFile::Status;
+    if (file.status() == Status::Missing) RaiseNaming(errors::FileNotFound, path);
+    if (!file.is_open()) RaiseNaming(errors::PathFileAccess, path);
+    // Pictures beyond this size are refused before they are read.
+    constexpr std::uint64_t limit = 256 * 1024 * 1024;
+    if (file.size() > limit) RaiseNaming(errors::InvalidPicture, path);
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(file.size()));
+    const std::int64_t got = file.ReadAt(0, bytes);
+    if (got < 0) RaiseNaming(errors::DeviceIo, path);
+    bytes.resize(static_cast<size_t>(got));
     return DecodePicture(bytes, path);
 }
 
@@ -114,14 +122,36 @@ AnsiString::AnsiString(std::string_view utf8) : bytes_(kernel32::Cp932FromUtf8(u
 
 std::uint8_t* FirstElement(std::vector<std::uint8_t>& array) {
     if (array.empty()) Raise(errors::SubscriptOutOfRange);
+    platform::KnowBuffer(array.data(), array.size());
     return array.data();
+}
+
+std::string ArrivalText::BytesToText(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    size_t unfinished = 0;
+    if (kept_.empty()) {
+        text = kernel32::Utf8FromCp932(bytes, &unfinished);
+        kept_.assign(bytes.end() - static_cast<std::ptrdiff_t>(unfinished), bytes.end());
+    } else {
+        std::vector<std::uint8_t> joined = std::move(kept_);
+        joined.insert(joined.end(), bytes.begin(), bytes.end());
+        text = kernel32::Utf8FromCp932(joined, &unfinished);
+        kept_.assign(joined.end() - static_cast<std::ptrdiff_t>(unfinished), joined.end());
+    }
+    return text;
+}
+
+std::string ArrivalText::Rest() {
+    const std::string text = kernel32::Utf8FromCp932(kept_);
+    kept_.clear();
+    return text;
 }
 
 namespace {
 
 struct OpenFile {
-    std::vector<std::uint8_t> contents;  // a missing file reads as empty
-    size_t position = 0;
+    kernel32::RegularFile file;  // not open: a missing file, read as empty
+    std::uint64_t position = 0;
 };
 
 std::map<int, OpenFile>& OpenFiles() {
@@ -141,25 +171,27 @@ void OpenForBinary(std::string_view path, int fileNumber) {
     if (fileNumber < 1 || fileNumber > 511) Raise(errors::BadFileNameOrNumber);
     if (OpenFiles().contains(fileNumber)) Raise(errors::FileAlreadyOpen);
     if (path.empty()) Raise(errors::PathFileAccess);
-    OpenFile file;
-    std::ifstream in(kernel32::LinuxPathOf(path), std::ios::binary);
-    if (in) {
-        file.contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad()) Raise(errors::DeviceIo);
-        if (file.contents.size() > static_cast<size_t>(std::numeric_limits<std::int32_t>::max())) Raise(errors::Overflow);
+    OpenFile opened{kernel32::RegularFile::Open(kernel32::LinuxPathOf(path))};
+    using Status = kernel32::RegularFile::Status;
+    if (opened.file.status() != Status::Open && opened.file.status() != Status::Missing) {
+        RaiseNaming(errors::PathFileAccess, path);
     }
-    OpenFiles().emplace(fileNumber, std::move(file));
+    // The length is a 32-bit number: a longer file fails here, before anything is read.
+    if (opened.file.size() > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        RaiseNaming(errors::Overflow, path);
+    }
+    OpenFiles().emplace(fileNumber, std::move(opened));
 }
 
-std::int32_t FileLength(int fileNumber) { return static_cast<std::int32_t>(FileNumbered(fileNumber).contents.size()); }
+std::int32_t FileLength(int fileNumber) { return static_cast<std::int32_t>(FileNumbered(fileNumber).file.size()); }
 
 void GetBytes(int fileNumber, std::vector<std::uint8_t>& array) {
-    OpenFile& file = FileNumbered(fileNumber);
-    const size_t available = file.contents.size() - file.position;
-    const size_t count = std::min(available, array.size());
-    std::copy_n(file.contents.begin() + static_cast<std::ptrdiff_t>(file.position), count, array.begin());
+    OpenFile& opened = FileNumbered(fileNumber);
+    const std::int64_t got = opened.file.ReadAt(opened.position, array);
+    if (got < 0) Raise(errors::DeviceIo);
+    const auto count = static_cast<size_t>(got);
     std::fill(array.begin() + static_cast<std::ptrdiff_t>(count), array.end(), 0);
-    file.position += count;
+    opened.position += count;
 }
 
 void CloseFile(int fileNumber) { OpenFiles().erase(fileNumber); }

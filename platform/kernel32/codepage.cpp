@@ -19,8 +19,9 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts as much as it can; returns how many input bytes were consumed.
-    size_t Convert(const char* in, size_t size, std::string& out) {
+    // Converts as much as it can; returns how many input bytes were consumed. `cutOff` tells whether
+    // it stopped at a character that the input ends inside of.
+    size_t Convert(const char* in, size_t size, std::string& out, bool* cutOff = nullptr) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         char* inPtr = const_cast<char*>(in);
         size_t inLeft = size;
@@ -30,7 +31,10 @@ public:
             size_t outLeft = sizeof buffer;
             const size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
             out.append(buffer, static_cast<size_t>(outPtr - buffer));
-            if (r == static_cast<size_t>(-1) && errno != E2BIG) break;
+            if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+                if (cutOff != nullptr) *cutOff = errno == EINVAL;
+                break;
+            }
         }
         return size - inLeft;
     }
@@ -62,6 +66,27 @@ size_t UnconvertibleLength(std::string_view utf8) {
     return used;
 }
 
+std::string Decode(std::string_view bytes, std::size_t* unfinished) {
+    std::lock_guard lock(ConversionMutex());
+    static Converter converter("UTF-8", "CP932");
+    std::string out;
+    size_t pos = 0;
+    if (unfinished != nullptr) *unfinished = 0;
+    while (pos < bytes.size()) {
+        bool cutOff = false;
+        pos += converter.Convert(bytes.data() + pos, bytes.size() - pos, out, &cutOff);
+        if (pos < bytes.size()) {
+            if (cutOff && unfinished != nullptr) {
+                *unfinished = bytes.size() - pos;
+                break;
+            }
+            out += "\xEF\xBF\xBD";
+            ++pos;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string Cp932FromUtf8(std::string_view utf8) {
@@ -80,22 +105,13 @@ std::string Cp932FromUtf8(std::string_view utf8) {
 }
 
 std::string Utf8FromCp932(std::span<const std::uint8_t> bytes) {
-    return Utf8FromCp932(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), nullptr);
 }
 
-std::string Utf8FromCp932(std::string_view bytes) {
-    std::lock_guard lock(ConversionMutex());
-    static Converter converter("UTF-8", "CP932");
-    std::string out;
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        pos += converter.Convert(bytes.data() + pos, bytes.size() - pos, out);
-        if (pos < bytes.size()) {
-            out += "\xEF\xBF\xBD";
-            ++pos;
-        }
-    }
-    return out;
+std::string Utf8FromCp932(std::string_view bytes) { return Decode(bytes, nullptr); }
+
+std::string Utf8FromCp932(std::span<const std::uint8_t> bytes, std::size_t* unfinished) {
+    return Decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), unfinished);
 }
 
 }  // namespace kernel32

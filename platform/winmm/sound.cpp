@@ -7,8 +7,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <numbers>
@@ -16,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/buffers.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/regular_file.h"
 #include "winmm/wav_image.h"
 
 namespace winmm {
@@ -103,25 +103,27 @@ std::shared_ptr<const DecodedSound> DecodeWav(std::span<const std::uint8_t> imag
     return sound;
 }
 
+// Only a regular file is read, and only as far as the size it had when it was opened.
 std::shared_ptr<const DecodedSound> ReadWavFile(LPCSTR pathCp932) {
     const std::string path = kernel32::LinuxPathOf(kernel32::Utf8FromCp932(std::string_view(pathCp932)));
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return nullptr;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxWavBytes) return nullptr;
-    std::ifstream file(path, std::ios::binary);
-    std::vector<std::uint8_t> image(size);
-    if (!file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(size))) return nullptr;
+    const auto file = kernel32::RegularFile::Open(path);
+    if (!file.is_open() || file.size() > kMaxWavBytes) return nullptr;
+    std::vector<std::uint8_t> image(static_cast<std::size_t>(file.size()));
+    const std::int64_t got = file.ReadAt(0, image);
+    if (got < 0) return nullptr;
+    image.resize(static_cast<std::size_t>(got));
     return DecodeWav(image);
 }
 
 // The caller's image is read during the call and never again (decoding works on a rebuilt copy and
-// keeps only its own samples), so later changes to the caller's buffer cannot reach the sound.
+// keeps only its own samples), so a buffer that the caller replaces or frees while the sound plays
+// cannot reach it. Only a buffer whose length is known is read, and never past its end.
 std::shared_ptr<const DecodedSound> ReadWavMemory(const void* address) {
-    const auto* bytes = static_cast<const std::uint8_t*>(address);
-    const auto size = RiffImageSize(std::span<const std::uint8_t, 12>(bytes, 12));
-    if (!size) return nullptr;
-    return DecodeWav(std::span<const std::uint8_t>(bytes, *size));
+    const auto known = platform::KnownBytesFrom(address);
+    if (!known) return nullptr;
+    const auto image = WavImageInBuffer(std::span(static_cast<const std::uint8_t*>(address), *known));
+    if (!image) return nullptr;
+    return DecodeWav(*image);
 }
 
 // Our own stand-in for a sound that cannot be played: a short two-tone ding.

@@ -9,8 +9,11 @@
 
 namespace winmm {
 
-// Plays a WAV file (path in code page 932) or, with SND_MEMORY, a whole WAV image in memory, which is
-// copied before the call returns. A new sound stops the one playing; a null pszSound stops it.
+// Plays a WAV file (path in code page 932; only a regular file is opened, and read only as far as
+// its size at the open) or, with SND_MEMORY, a whole WAV image in memory, which is copied before the
+// call returns. The image is read only from a buffer whose length the layer knows (platform/buffers.h)
+// and never past its end, whatever its RIFF header claims; any other address counts as unplayable.
+// A new sound stops the one playing; a null pszSound stops it.
 // SND_ASYNC returns at once; without it the call returns when the sound has ended. An unplayable
 // sound plays a short beep of our own instead, or nothing with SND_NODEFAULT (then FALSE).
 // SND_LOOP (with SND_ASYNC) repeats until the next call; SND_NOSTOP gives FALSE while a sound plays.

@@ -44,6 +44,14 @@ std::optional<std::size_t> RiffImageSize(std::span<const std::uint8_t, 12> heade
     return size;
 }
 
+std::optional<std::span<const std::uint8_t>> WavImageInBuffer(std::span<const std::uint8_t> buffer) {
+    if (buffer.size() < 12 || !IdAt(buffer, 0, "RIFF") || !IdAt(buffer, 8, "WAVE")) return std::nullopt;
+    const std::size_t claimed = std::size_t{8} + Read32(buffer, 4);
+    const std::size_t size = std::max<std::size_t>(12, std::min(claimed, buffer.size()));
+    if (size > kMaxWavBytes) return std::nullopt;
+    return buffer.first(size);
+}
+
 std::optional<WavLayout> ParseWav(std::span<const std::uint8_t> image) {
     if (image.size() < 12 || image.size() > kMaxWavBytes) return std::nullopt;
     if (!IdAt(image, 0, "RIFF") || !IdAt(image, 8, "WAVE")) return std::nullopt;

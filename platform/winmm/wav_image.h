@@ -45,4 +45,9 @@ std::vector<std::uint8_t> CanonicalWav(std::span<const std::uint8_t> image, cons
 // first twelve bytes are not "RIFF" size "WAVE" or the size is above kMaxWavBytes.
 std::optional<std::size_t> RiffImageSize(std::span<const std::uint8_t, 12> header);
 
+// The WAV image at the start of a buffer of known length: as many bytes as its RIFF header claims,
+// but never more than the buffer holds (a claim beyond it plays what is there). Nothing when the
+// buffer holds no RIFF/WAVE header or the image would be above kMaxWavBytes.
+std::optional<std::span<const std::uint8_t>> WavImageInBuffer(std::span<const std::uint8_t> buffer);
+
 }  // namespace winmm

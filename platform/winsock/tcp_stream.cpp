@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace winsock {
 namespace {
 
@@ -129,6 +131,12 @@ void TcpStream::OnWritable() {
         if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
         if (error == EINPROGRESS || error == EALREADY) return;
         connecting_ = false;
+        // A peer that accepted, sent and reset before we looked leaves the reset here, with what it
+        // sent still waiting: that counts as a connection whose data is read before its reset.
+        if (error != 0 && HasWaitingBytes()) {
+            pendingError_ = error;
+            error = 0;
+        }
         if (error != 0) {
             CloseSocket();
             lastError_ = error;
@@ -181,6 +189,10 @@ void TcpStream::OnReadable() {
             continue;
         }
         if (count == 0) {
+            if (pendingError_ != 0) {
+                Fail(std::exchange(pendingError_, 0));
+                return;
+            }
             ended_ = true;
             readNotifier_->setEnabled(false);
             if (handlers_.ended) handlers_.ended();
@@ -196,6 +208,11 @@ void TcpStream::OnReadable() {
         }
         return;
     }
+}
+
+bool TcpStream::HasWaitingBytes() const {
+    std::uint8_t byte = 0;
+    return ::recv(fd_, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0;
 }
 
 void TcpStream::Write(std::span<const std::uint8_t> bytes) {

@@ -57,6 +57,7 @@ private:
     void Fail(int error);
     void CloseSocket();
     void Watch(int fd);
+    bool HasWaitingBytes() const;
 
     Handlers handlers_;
     std::vector<QHostAddress> addresses_;
@@ -64,6 +65,7 @@ private:
     std::uint16_t port_ = 0;
     std::uint16_t localPort_ = 0;
     int lastError_ = 0;
+    int pendingError_ = 0;  // a reset found at the connect's completion, reported once the data is read
     int fd_ = -1;
     bool connecting_ = false;
     bool ended_ = false;

@@ -102,16 +102,6 @@ TEST_F(Tcpterm, ArrivalsAppendAtTheEndDroppingTheUsersSelection) {
     EXPECT_FALSE(edit->textCursor().hasSelection());
 }
 
-TEST_F(Tcpterm, ADoubleByteCharacterSplitAcrossArrivalsShowsAsTwoHalves) {
-    ConnectToPeer();
-    peer_->write("\x82");
-    peer_->flush();
-    ASSERT_TRUE(WaitFor([&] { return Text4.text() != "Text4"; }));
-    peer_->write(std::string("\xA0" "A\0B", 4).c_str(), 4);
-    ASSERT_TRUE(WaitFor([&] { return Text4.text().ends_with("B"); }));
-    EXPECT_EQ(Text4.text(), std::string("Text4\xEF\xBF\xBD\xEF\xBF\xBD" "A\0B", 14));
-}
-
 TEST_F(Tcpterm, EveryByteOfALargeStreamIsShownInOrder) {
     ConnectToPeer();
     std::string sent;

@@ -17,4 +17,12 @@ std::string Cp932FromUtf8(std::string_view utf8);
 std::string Utf8FromCp932(std::span<const std::uint8_t> bytes);
 std::string Utf8FromCp932(std::string_view bytes);
 
+// The same, except that bytes at the very end which begin a character they do not finish (the first
+// byte of a double-byte character) are left undecoded and counted in `unfinished`.
+std::string Utf8FromCp932(std::span<const std::uint8_t> bytes, std::size_t* unfinished);
+
+// The same, except that bytes at the very end which begin a character they do not finish (the first
+// byte of a double-byte character) are left undecoded and counted in `unfinished`.
+std::string Utf8FromCp932(std::span<const std::uint8_t> bytes, std::size_t* unfinished);
+
 }  // namespace kernel32
