@@ -252,7 +252,7 @@ public:
         if (chosen == nullptr) return false;
 
         // Every lit logical monitor stays as it is; only the primary monitor's mode changes, at its
-        // scale where the new mode allows that one, else at the mode's own preferred scale.
+        // scale where the new mode allows that one, else at the nearest scale the mode allows.
         QList<LogicalMonitorConfig> configs;
         for (const LogicalMonitor& l : state->logicalMonitors) {
             LogicalMonitorConfig config{l.x, l.y, l.scale, l.transform, l.primary, {}};
@@ -261,7 +261,7 @@ public:
                 if (m == nullptr || m->Current() == nullptr) continue;
                 if (m == monitor) {
                     config.monitors.push_back({connector, chosen->id, {}});
-                    if (!Supports(*chosen, l.scale)) config.scale = chosen->preferredScale;
+                    config.scale = ScaleFor(*chosen, l.scale);
                 } else {
                     config.monitors.push_back({connector, m->Current()->id, {}});
                 }
@@ -288,11 +288,12 @@ public:
     }
 
 private:
-    static bool Supports(const MutterMode& mode, double scale) {
+    static double ScaleFor(const MutterMode& mode, double scale) {
+        double nearest = mode.supportedScales.isEmpty() ? scale : mode.supportedScales.front();
         for (double s : mode.supportedScales) {
-            if (std::abs(s - scale) < 1e-4) return true;
+            if (std::abs(s - scale) < std::abs(nearest - scale)) nearest = s;
         }
-        return false;
+        return nearest;
     }
     static uint TransformOf(const State& state, const QString& connector) {
         const LogicalMonitor* l = state.LogicalOf(connector);

@@ -1,0 +1,144 @@
+#include "compositor_session.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "x_session_wait.h"
+
+extern char** environ;
+
+namespace testsupport {
+namespace {
+
+bool OnPath(const std::string& tool) { return RunCommand({"sh", "-c", "command -v " + tool}).exitCode == 0; }
+
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry(*e);
+        const std::string key = entry.substr(0, entry.find('='));
+        bool overridden = false;
+        for (const auto& x : extra) overridden |= x.substr(0, x.find('=')) == key;
+        if (!overridden) env.push_back(entry);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+}  // namespace
+
+WorkDir::WorkDir(const std::string& tag) {
+    std::string pattern = "/tmp/suite-" + tag + "-" + std::to_string(getpid()) + "-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+WorkDir::~WorkDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+pid_t StartLogged(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+                  const std::string& logPath) {
+    std::vector<std::string> args = argv;
+    std::vector<std::string> env = EnvironmentWith(extraEnv);
+    std::vector<char*> argp, envp;
+    for (auto& a : args) argp.push_back(a.data());
+    argp.push_back(nullptr);
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string MutterSession::Unavailable() {
+    for (const char* tool : {"mutter", "Xvfb", "dbus-daemon", "gdbus"}) {
+        if (!OnPath(tool)) return std::string(tool) + " is not installed";
+    }
+    return {};
+}
+
+MutterSession::MutterSession(Options options) {
+    xserver_ = std::make_unique<XSession>(XSession::Options{.width = 1600, .height = 1200});
+    dir_ = std::make_unique<WorkDir>("mutter");
+    if (!xserver_->ok() || dir_->path().empty()) return;
+    const std::string& dir = dir_->path();
+    busAddress_ = "unix:path=" + dir + "/bus";
+    bus_ = StartLogged({"dbus-daemon", "--session", "--address=" + busAddress_, "--nofork", "--nopidfile"}, {},
+                       dir + "/dbus.log");
+    if (!WaitUntil([&] { return access((dir + "/bus").c_str(), F_OK) == 0; }, 5000)) return;
+    waylandDisplay_ = "mutter-" + std::to_string(getpid());
+    std::vector<std::string> env = {"DISPLAY=" + xserver_->display(), "XDG_RUNTIME_DIR=" + dir,
+                                    "DBUS_SESSION_BUS_ADDRESS=" + busAddress_,
+                                    "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + options.modeSpecs,
+                                    "MUTTER_DEBUG_NUM_DUMMY_MONITORS=" + std::to_string(options.monitors)};
+    if (!options.scales.empty()) env.push_back("MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + options.scales);
+    mutter_ = StartLogged({"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display", waylandDisplay_}, env,
+                          dir + "/mutter.log");
+    // Ready once its display configuration answers on the bus.
+    ok_ = WaitUntil([&] { return !CurrentState().empty(); }, 15000);
+    if (!ok_) return;
+    setenv("WAYLAND_DISPLAY", waylandDisplay_.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    setenv("DBUS_SESSION_BUS_ADDRESS", busAddress_.c_str(), 1);
+}
+
+MutterSession::~MutterSession() {
+    StopProcess(mutter_);
+    StopProcess(bus_);
+}
+
+std::vector<std::string> MutterSession::ClientEnvironment() const {
+    return {"WAYLAND_DISPLAY=" + waylandDisplay_, "XDG_RUNTIME_DIR=" + dir_->path(),
+            "DBUS_SESSION_BUS_ADDRESS=" + busAddress_};
+}
+
+std::string MutterSession::CurrentState() const {
+    // Quiet while mutter is still starting.
+    const auto result = RunCommand({"sh", "-c",
+                                    "exec gdbus call --session --dest org.gnome.Mutter.DisplayConfig --object-path "
+                                    "/org/gnome/Mutter/DisplayConfig --method "
+                                    "org.gnome.Mutter.DisplayConfig.GetCurrentState 2>/dev/null"},
+                                   {"DBUS_SESSION_BUS_ADDRESS=" + busAddress_});
+    return result.exitCode == 0 ? result.output : std::string();
+}
+
+std::string MutterSession::CurrentMode(const std::string& connector) const {
+    const std::string state = CurrentState();
+    const auto start = state.find("(('" + connector + "'");
+    if (start == std::string::npos) return {};
+    const auto end = state.find("(('", start + 3);
+    const std::string monitor = state.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    // ('1280x1024@60.000', 1280, 1024, 60.0, 1.0, [1.0], {'is-current': <true>, ...})
+    std::smatch m;
+    static const std::regex current(R"(\('[^']*', (\d+), (\d+), [^\[]*\[[^\]]*\], \{'is-current': <true>)");
+    if (!std::regex_search(monitor, m, current)) return {};
+    return m[1].str() + "x" + m[2].str();
+}
+
+std::string MutterSession::Diagnostics() const {
+    if (!dir_ || dir_->path().empty()) return "no work directory";
+    return "== mutter.log\n" + ReadFile(dir_->path() + "/mutter.log") + "== dbus.log\n" +
+           ReadFile(dir_->path() + "/dbus.log");
+}
+
+}  // namespace testsupport

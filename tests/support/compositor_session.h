@@ -1,0 +1,71 @@
+// Headless Wayland compositors for tests, started here and stopped by process id. While one lives,
+// this process's WAYLAND_DISPLAY (and for mutter DBUS_SESSION_BUS_ADDRESS) name it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "session_environment.h"
+#include "x_session.h"
+
+namespace testsupport {
+
+// A work directory of our own (XDG_RUNTIME_DIR for the compositor), removed at the end.
+class WorkDir {
+public:
+    explicit WorkDir(const std::string& tag);
+    ~WorkDir();
+    WorkDir(const WorkDir&) = delete;
+    WorkDir& operator=(const WorkDir&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Starts argv without a shell, its output going to `logPath`.
+pid_t StartLogged(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+                  const std::string& logPath);
+std::string ReadFile(const std::string& path);
+
+// GNOME's compositor nested on its own Xvfb, with its own session bus, Wayland only.
+class MutterSession {
+public:
+    struct Options {
+        std::string modeSpecs = "1280x1024:1024x768:800x600@75";  // MUTTER_DEBUG_DUMMY_MODE_SPECS
+        int monitors = 1;                                          // side by side, the first primary
+        std::string scales;                                        // MUTTER_DEBUG_DUMMY_MONITOR_SCALES
+    };
+    // Why it cannot run here (a tool missing); empty when it can.
+    static std::string Unavailable();
+    explicit MutterSession(Options options);
+    ~MutterSession();
+    MutterSession(const MutterSession&) = delete;
+    MutterSession& operator=(const MutterSession&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::string& busAddress() const { return busAddress_; }
+    const std::string& waylandDisplay() const { return waylandDisplay_; }
+    // The environment a client of this session needs.
+    std::vector<std::string> ClientEnvironment() const;
+    // `gdbus call ... GetCurrentState` as text; empty on failure.
+    std::string CurrentState() const;
+    // The current mode of the monitor on `connector` in GetCurrentState, "1280x1024" or empty.
+    std::string CurrentMode(const std::string& connector = "LVDS1") const;
+    std::string Diagnostics() const;
+
+private:
+    OwnSession ownSession_;
+    std::unique_ptr<XSession> xserver_;
+    std::unique_ptr<WorkDir> dir_;
+    pid_t bus_ = -1;
+    pid_t mutter_ = -1;
+    std::string busAddress_;
+    std::string waylandDisplay_;
+    bool ok_ = false;
+};
+
+}  // namespace testsupport
