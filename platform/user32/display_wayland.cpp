@@ -2,11 +2,16 @@
 
 #include <wayland-client.h>
 
+#include "wlr-output-management-client.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace user32::display {
@@ -56,6 +61,109 @@ void OnDescription(void*, wl_output*, const char*) {}
 
 const wl_output_listener kOutputListener = {OnGeometry, OnMode, OnDone, OnScale, OnName, OnDescription};
 
+// wlroots' output management: every head (lit or not) with the modes it offers.
+struct WlrMode {
+    zwlr_output_mode_v1* proxy = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t refresh = 0;
+};
+
+struct WlrHead {
+    zwlr_output_head_v1* proxy = nullptr;
+    std::string name;
+    bool enabled = false;
+    WlrMode* current = nullptr;
+    std::vector<std::unique_ptr<WlrMode>> modes;
+    ~WlrHead() {
+        for (auto& mode : modes) zwlr_output_mode_v1_destroy(mode->proxy);
+        zwlr_output_head_v1_destroy(proxy);
+    }
+};
+
+void OnModeSize(void* data, zwlr_output_mode_v1*, int32_t width, int32_t height) {
+    auto* mode = static_cast<WlrMode*>(data);
+    mode->width = width;
+    mode->height = height;
+}
+void OnModeRefresh(void* data, zwlr_output_mode_v1*, int32_t refresh) { static_cast<WlrMode*>(data)->refresh = refresh; }
+void OnModePreferred(void*, zwlr_output_mode_v1*) {}
+// A mode that is gone stays in its head's list, with no size, until the head goes: nobody picks it.
+void OnModeFinished(void* data, zwlr_output_mode_v1*) {
+    auto* mode = static_cast<WlrMode*>(data);
+    mode->width = mode->height = 0;
+}
+const zwlr_output_mode_v1_listener kWlrModeListener = {OnModeSize, OnModeRefresh, OnModePreferred, OnModeFinished};
+
+void OnHeadName(void* data, zwlr_output_head_v1*, const char* name) { static_cast<WlrHead*>(data)->name = name; }
+void OnHeadDescription(void*, zwlr_output_head_v1*, const char*) {}
+void OnHeadPhysicalSize(void*, zwlr_output_head_v1*, int32_t, int32_t) {}
+void OnHeadMode(void* data, zwlr_output_head_v1*, zwlr_output_mode_v1* proxy) {
+    auto* head = static_cast<WlrHead*>(data);
+    auto mode = std::make_unique<WlrMode>();
+    mode->proxy = proxy;
+    zwlr_output_mode_v1_add_listener(proxy, &kWlrModeListener, mode.get());
+    head->modes.push_back(std::move(mode));
+}
+void OnHeadEnabled(void* data, zwlr_output_head_v1*, int32_t enabled) {
+    auto* head = static_cast<WlrHead*>(data);
+    head->enabled = enabled != 0;
+    if (!head->enabled) head->current = nullptr;
+}
+void OnHeadCurrentMode(void* data, zwlr_output_head_v1*, zwlr_output_mode_v1* proxy) {
+    static_cast<WlrHead*>(data)->current = proxy ? static_cast<WlrMode*>(zwlr_output_mode_v1_get_user_data(proxy)) : nullptr;
+}
+void OnHeadPosition(void*, zwlr_output_head_v1*, int32_t, int32_t) {}
+void OnHeadTransform(void*, zwlr_output_head_v1*, int32_t) {}
+void OnHeadScale(void*, zwlr_output_head_v1*, wl_fixed_t) {}
+void OnHeadFinished(void* data, zwlr_output_head_v1*);
+const zwlr_output_head_v1_listener kWlrHeadListener = {OnHeadName,     OnHeadDescription, OnHeadPhysicalSize,
+                                                       OnHeadMode,     OnHeadEnabled,     OnHeadCurrentMode,
+                                                       OnHeadPosition, OnHeadTransform,   OnHeadScale,
+                                                       OnHeadFinished};
+
+struct WlrManager {
+    zwlr_output_manager_v1* proxy = nullptr;
+    uint32_t serial = 0;
+    std::vector<std::unique_ptr<WlrHead>> heads;
+    ~WlrManager() {
+        heads.clear();
+        if (proxy != nullptr) zwlr_output_manager_v1_destroy(proxy);
+    }
+};
+
+// A head that is gone stays in the list, nameless and dark, so that nothing points at freed memory.
+void OnHeadFinished(void* data, zwlr_output_head_v1*) {
+    auto* head = static_cast<WlrHead*>(data);
+    head->enabled = false;
+    head->current = nullptr;
+    head->name.clear();
+}
+
+void OnManagerHead(void* data, zwlr_output_manager_v1*, zwlr_output_head_v1* proxy) {
+    auto* manager = static_cast<WlrManager*>(data);
+    auto head = std::make_unique<WlrHead>();
+    head->proxy = proxy;
+    zwlr_output_head_v1_add_listener(proxy, &kWlrHeadListener, head.get());
+    manager->heads.push_back(std::move(head));
+}
+void OnManagerDone(void* data, zwlr_output_manager_v1*, uint32_t serial) { static_cast<WlrManager*>(data)->serial = serial; }
+void OnManagerFinished(void*, zwlr_output_manager_v1*) {}
+const zwlr_output_manager_v1_listener kWlrManagerListener = {OnManagerHead, OnManagerDone, OnManagerFinished};
+
+enum class ConfigurationResult { Pending, Succeeded, Failed, Cancelled };
+void OnConfigurationSucceeded(void* data, zwlr_output_configuration_v1*) {
+    *static_cast<ConfigurationResult*>(data) = ConfigurationResult::Succeeded;
+}
+void OnConfigurationFailed(void* data, zwlr_output_configuration_v1*) {
+    *static_cast<ConfigurationResult*>(data) = ConfigurationResult::Failed;
+}
+void OnConfigurationCancelled(void* data, zwlr_output_configuration_v1*) {
+    *static_cast<ConfigurationResult*>(data) = ConfigurationResult::Cancelled;
+}
+const zwlr_output_configuration_v1_listener kConfigurationListener = {OnConfigurationSucceeded, OnConfigurationFailed,
+                                                                      OnConfigurationCancelled};
+
 // The connection and what its registry announces; events arrive at each round trip.
 class Connection {
 public:
@@ -67,10 +175,14 @@ public:
         wl_display* display = wl_display_connect(name);
         if (display == nullptr) return nullptr;
         auto connection = std::unique_ptr<Connection>(new Connection(display));
-        if (!connection->RoundTrip() || !connection->RoundTrip()) return nullptr;  // globals, then their events
+        // Globals, then their first events, then the heads' and modes' own.
+        for (int i = 0; i < 3; ++i) {
+            if (!connection->RoundTrip()) return nullptr;
+        }
         return connection;
     }
     ~Connection() {
+        wlr_.reset();
         for (CoreOutput* output : outputs_) {
             if (output->proxy != nullptr) wl_output_destroy(output->proxy);
             delete output;
@@ -83,6 +195,15 @@ public:
 
     bool RoundTrip() { return wl_display_roundtrip(display_) >= 0; }
     const std::vector<CoreOutput*>& Outputs() const { return outputs_; }
+    WlrManager* Wlr() const { return wlr_.get(); }
+
+    // The first lit output by the core protocol, which every compositor keeps current.
+    const CoreOutput* FirstLit() const {
+        for (const CoreOutput* output : outputs_) {
+            if (output->hasMode) return output;
+        }
+        return nullptr;
+    }
 
 private:
     explicit Connection(wl_display* display) : display_(display) {
@@ -99,6 +220,11 @@ private:
                 wl_registry_bind(registry, global, &wl_output_interface, std::min<uint32_t>(version, 4)));
             wl_output_add_listener(output->proxy, &kOutputListener, output);
             self->outputs_.push_back(output);
+        } else if (std::strcmp(interface, zwlr_output_manager_v1_interface.name) == 0 && !self->wlr_) {
+            self->wlr_ = std::make_unique<WlrManager>();
+            self->wlr_->proxy = static_cast<zwlr_output_manager_v1*>(
+                wl_registry_bind(registry, global, &zwlr_output_manager_v1_interface, 1));
+            zwlr_output_manager_v1_add_listener(self->wlr_->proxy, &kWlrManagerListener, self->wlr_.get());
         }
     }
     static void OnGlobalRemove(void* data, wl_registry*, uint32_t global) {
@@ -116,30 +242,106 @@ private:
     wl_display* display_;
     wl_registry* registry_ = nullptr;
     std::vector<CoreOutput*> outputs_;
+    std::unique_ptr<WlrManager> wlr_;
 };
 
-// Only what the core protocol tells: the first output's current mode, listed alone.
-class CoreOutputBackend : public Backend {
+// The current mode comes from the core output, which every compositor keeps current; the modes
+// that can be set, from wlroots' output management where the compositor offers it. An output that
+// offers none (a headless one) lists its current mode alone.
+class WaylandBackend : public Backend {
 public:
-    explicit CoreOutputBackend(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
+    explicit WaylandBackend(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
 
     std::optional<OutputModes> PrimaryOutput() override {
         if (!connection_->RoundTrip()) return std::nullopt;
-        for (const CoreOutput* output : connection_->Outputs()) {
-            if (!output->hasMode) continue;
-            const DisplayMode mode = ModeOf(output->width, output->height, output->refresh, output->transform);
-            return OutputModes{output->name, {mode}, mode};
+        const CoreOutput* output = connection_->FirstLit();
+        if (output == nullptr) return std::nullopt;
+        const DisplayMode current = ModeOf(output->width, output->height, output->refresh, output->transform);
+        OutputModes out{output->name, {}, current};
+        if (const WlrHead* head = HeadOf(*output)) {
+            for (const auto& mode : head->modes) {
+                if (mode->width > 0 && mode->height > 0) {
+                    out.modes.push_back(ModeOf(mode->width, mode->height, mode->refresh, output->transform));
+                }
+            }
         }
-        return std::nullopt;
+        if (out.modes.empty()) out.modes.push_back(current);
+        return out;
     }
+
     std::optional<DisplayMode> ScreenMode() override {
         const auto output = PrimaryOutput();
         return output ? output->current : std::nullopt;
     }
-    bool CanChange() const override { return false; }
-    bool SetMode(const DisplayMode&, bool) override { return false; }
+
+    bool CanChange() const override { return connection_->Wlr() != nullptr; }
+
+    bool SetMode(const DisplayMode& wanted, bool testOnly) override {
+        WlrManager* wlr = connection_->Wlr();
+        if (wlr == nullptr || !connection_->RoundTrip()) return false;
+        const CoreOutput* output = connection_->FirstLit();
+        WlrHead* target = output != nullptr ? HeadOf(*output) : nullptr;
+        if (target == nullptr) return false;
+        WlrMode* chosen = nullptr;
+        for (const auto& mode : target->modes) {
+            if (mode->width <= 0 || ModeOf(mode->width, mode->height, mode->refresh, output->transform) != wanted) continue;
+            if (chosen == nullptr || mode.get() == target->current) chosen = mode.get();
+        }
+        if (chosen == nullptr) return false;
+
+        // Every head has its place in a configuration: the target with the new mode, the other lit
+        // ones as they are, the dark ones dark.
+        ConfigurationResult result = ConfigurationResult::Pending;
+        zwlr_output_configuration_v1* configuration = zwlr_output_manager_v1_create_configuration(wlr->proxy, wlr->serial);
+        zwlr_output_configuration_v1_add_listener(configuration, &kConfigurationListener, &result);
+        std::vector<zwlr_output_configuration_head_v1*> configured;
+        for (const auto& head : wlr->heads) {
+            if (head->name.empty() && head.get() != target) continue;  // finished
+            if (head.get() == target) {
+                configured.push_back(zwlr_output_configuration_v1_enable_head(configuration, head->proxy));
+                zwlr_output_configuration_head_v1_set_mode(configured.back(), chosen->proxy);
+            } else if (head->enabled) {
+                configured.push_back(zwlr_output_configuration_v1_enable_head(configuration, head->proxy));
+            } else {
+                zwlr_output_configuration_v1_disable_head(configuration, head->proxy);
+            }
+        }
+        if (testOnly) {
+            zwlr_output_configuration_v1_test(configuration);
+        } else {
+            zwlr_output_configuration_v1_apply(configuration);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (result == ConfigurationResult::Pending && std::chrono::steady_clock::now() < deadline) {
+            if (!connection_->RoundTrip()) break;
+        }
+        for (auto* head : configured) zwlr_output_configuration_head_v1_destroy(head);
+        zwlr_output_configuration_v1_destroy(configuration);
+        if (result != ConfigurationResult::Succeeded) return false;
+        if (testOnly) return true;
+        // The compositor answers once it has applied the change; the core output follows.
+        while (true) {
+            if (const auto now = PrimaryOutput(); now && now->current == wanted) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
 
 private:
+    // The head of that output: by name, else (an output without one) the first lit head.
+    WlrHead* HeadOf(const CoreOutput& output) const {
+        WlrManager* wlr = connection_->Wlr();
+        if (wlr == nullptr) return nullptr;
+        for (const auto& head : wlr->heads) {
+            if (!output.name.empty() && head->name == output.name) return head.get();
+        }
+        if (!output.name.empty()) return nullptr;
+        for (const auto& head : wlr->heads) {
+            if (head->enabled) return head.get();
+        }
+        return nullptr;
+    }
+
     std::unique_ptr<Connection> connection_;
 };
 
@@ -148,7 +350,7 @@ private:
 std::unique_ptr<Backend> ConnectWayland() {
     auto connection = Connection::Open();
     if (!connection) return nullptr;
-    return std::make_unique<CoreOutputBackend>(std::move(connection));
+    return std::make_unique<WaylandBackend>(std::move(connection));
 }
 
 }  // namespace user32::display

@@ -1,6 +1,6 @@
 // A Wayland compositor's outputs, on a connection of our own to the display named by
-// WAYLAND_DISPLAY: wlroots' output management where the compositor offers it, else the core
-// outputs, read only.
+// WAYLAND_DISPLAY: the first lit output's current mode from the core protocol, and the modes to
+// set through wlroots' output management where the compositor offers it (else none to set).
 #pragma once
 
 #include <memory>

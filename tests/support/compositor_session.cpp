@@ -1,6 +1,7 @@
 #include "compositor_session.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -139,6 +140,81 @@ std::string MutterSession::Diagnostics() const {
     if (!dir_ || dir_->path().empty()) return "no work directory";
     return "== mutter.log\n" + ReadFile(dir_->path() + "/mutter.log") + "== dbus.log\n" +
            ReadFile(dir_->path() + "/dbus.log");
+}
+
+std::string SwaySession::Unavailable() {
+    for (const char* tool : {"sway", "swaybg", "wlr-randr", "grim", "swaymsg", "setpriv"}) {
+        if (!OnPath(tool)) return std::string(tool) + " is not installed";
+    }
+    if (geteuid() == 0 && getpwnam("nobody") == nullptr) return "no user nobody to run sway as";
+    return {};
+}
+
+SwaySession::SwaySession(Options options) {
+    dir_ = std::make_unique<WorkDir>("sway");
+    if (dir_->path().empty()) return;
+    const std::string& dir = dir_->path();
+    std::ofstream(dir + "/config") << "output * bg " << options.background << " solid_color\n";
+    std::vector<std::string> command = {"env", "XDG_RUNTIME_DIR=" + dir, "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
+                                        "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", dir + "/config"};
+    if (geteuid() == 0) {
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr || chown(dir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) return;
+        command.insert(command.begin(), {"setpriv", "--reuid=" + std::to_string(nobody->pw_uid),
+                                         "--regid=" + std::to_string(nobody->pw_gid), "--clear-groups"});
+    }
+    chmod(dir.c_str(), 0700);
+    sway_ = StartLogged(command, {"DISPLAY=", "WAYLAND_DISPLAY="}, dir + "/sway.log");
+    // Its socket is the first wayland-N free in its runtime directory.
+    const bool listening = WaitUntil(
+        [&] {
+            for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+                const std::string name = entry.path().filename();
+                if (name.starts_with("wayland-") && !name.ends_with(".lock") && entry.is_socket()) socket_ = name;
+            }
+            return !socket_.empty() && Client({"wlr-randr"}).exitCode == 0;
+        },
+        10000);
+    if (!listening) return;
+    ok_ = SetMode(options.mode);
+    if (!ok_) return;
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
+}
+
+SwaySession::~SwaySession() { StopProcess(sway_); }
+
+std::vector<std::string> SwaySession::ClientEnvironment() const {
+    return {"XDG_RUNTIME_DIR=" + dir_->path(), "WAYLAND_DISPLAY=" + socket_};
+}
+
+CommandResult SwaySession::Client(const std::vector<std::string>& argv) const {
+    std::vector<std::string> env = ClientEnvironment();
+    // swaymsg finds the compositor by its IPC socket.
+    for (const auto& entry : std::filesystem::directory_iterator(dir_->path())) {
+        const std::string name = entry.path().filename();
+        if (name.starts_with("sway-ipc.")) env.push_back("SWAYSOCK=" + entry.path().string());
+    }
+    return RunCommand(argv, env);
+}
+
+bool SwaySession::SetMode(const std::string& mode) const {
+    if (Client({"wlr-randr", "--output", "HEADLESS-1", "--on", "--custom-mode", mode}).exitCode != 0) return false;
+    return WaitUntil([&] { return CurrentMode() == mode; }, 5000);
+}
+
+std::string SwaySession::CurrentMode() const {
+    // sway's own word: the output's rectangle in its tree of outputs.
+    const std::string out = Client({"swaymsg", "-t", "get_outputs", "-r"}).output;
+    std::smatch m;
+    static const std::regex mode(R"("current_mode":\s*\{\s*"width":\s*(\d+),\s*"height":\s*(\d+))");
+    if (!std::regex_search(out, m, mode)) return {};
+    return m[1].str() + "x" + m[2].str();
+}
+
+std::string SwaySession::Diagnostics() const {
+    if (!dir_ || dir_->path().empty()) return "no work directory";
+    return "== sway.log\n" + ReadFile(dir_->path() + "/sway.log");
 }
 
 }  // namespace testsupport

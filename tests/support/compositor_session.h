@@ -68,4 +68,37 @@ private:
     bool ok_ = false;
 };
 
+// sway on wlroots' headless backend, run as user nobody (sway refuses root) in a runtime directory
+// of its own, with one output lit at `mode` over a background of `background` ("#RRGGBB").
+class SwaySession {
+public:
+    struct Options {
+        std::string mode = "1280x1024";
+        std::string background = "#ff00ff";
+    };
+    static std::string Unavailable();
+    explicit SwaySession(Options options);
+    ~SwaySession();
+    SwaySession(const SwaySession&) = delete;
+    SwaySession& operator=(const SwaySession&) = delete;
+
+    bool ok() const { return ok_; }
+    std::vector<std::string> ClientEnvironment() const;
+    // Runs a client of the compositor (wlr-randr, grim, swaymsg) and returns what it printed.
+    CommandResult Client(const std::vector<std::string>& argv) const;
+    // Sets the output's mode from outside, as a user would.
+    bool SetMode(const std::string& mode) const;
+    // The output's current mode as wl_output says it, "1280x1024", from the compositor's own view.
+    std::string CurrentMode() const;
+    const std::string& dir() const { return dir_->path(); }
+    std::string Diagnostics() const;
+
+private:
+    OwnSession ownSession_;
+    std::unique_ptr<WorkDir> dir_;
+    pid_t sway_ = -1;
+    std::string socket_;
+    bool ok_ = false;
+};
+
 }  // namespace testsupport
