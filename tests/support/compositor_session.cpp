@@ -47,7 +47,7 @@ WorkDir::~WorkDir() {
 }
 
 pid_t StartLogged(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-                  const std::string& logPath) {
+                  const std::string& logPath, const std::string& workingDir) {
     std::vector<std::string> args = argv;
     std::vector<std::string> env = EnvironmentWith(extraEnv);
     std::vector<char*> argp, envp;
@@ -60,6 +60,7 @@ pid_t StartLogged(const std::vector<std::string>& argv, const std::vector<std::s
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
     pid_t pid = -1;
     if (posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
@@ -196,6 +197,33 @@ CommandResult SwaySession::Client(const std::vector<std::string>& argv) const {
         if (name.starts_with("sway-ipc.")) env.push_back("SWAYSOCK=" + entry.path().string());
     }
     return RunCommand(argv, env);
+}
+
+pid_t SwaySession::StartNative(const std::string& executable, const std::string& title) const {
+    std::vector<std::string> env = ClientEnvironment();
+    env.insert(env.end(), {"QT_QPA_PLATFORM=wayland", "DISPLAY=", "DBUS_SESSION_BUS_ADDRESS="});
+    const pid_t pid = StartLogged({executable}, env, dir_->path() + "/programs.log",
+                                  std::filesystem::path(executable).parent_path().string());
+    const bool shown = WaitUntil(
+        [&] { return Client({"swaymsg", "-t", "get_tree", "-r"}).output.find("\"name\": \"" + title + "\"") != std::string::npos; },
+        10000);
+    if (!shown) {
+        StopProcess(pid);
+        return -1;
+    }
+    // A frame or two after it maps, the window shows its first paint.
+    SleepMs(500);
+    return pid;
+}
+
+bool SwaySession::Screenshot(const std::string& path) const { return Client({"grim", path}).exitCode == 0; }
+
+bool SwaySession::PressKeys(const std::vector<std::string>& keys) const {
+    for (const std::string& key : keys) {
+        if (Client({"wtype", "-k", key}).exitCode != 0) return false;
+        SleepMs(100);
+    }
+    return true;
 }
 
 bool SwaySession::SetMode(const std::string& mode) const {

@@ -26,9 +26,9 @@ private:
     std::string path_;
 };
 
-// Starts argv without a shell, its output going to `logPath`.
+// Starts argv without a shell, its output going to `logPath`, in `workingDir` when one is given.
 pid_t StartLogged(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-                  const std::string& logPath);
+                  const std::string& logPath, const std::string& workingDir = {});
 std::string ReadFile(const std::string& path);
 
 // GNOME's compositor nested on its own Xvfb, with its own session bus, Wayland only.
@@ -86,6 +86,13 @@ public:
     std::vector<std::string> ClientEnvironment() const;
     // Runs a client of the compositor (wlr-randr, grim, swaymsg) and returns what it printed.
     CommandResult Client(const std::vector<std::string>& argv) const;
+    // Starts a program as a native Wayland client of the compositor, in its own directory; waits
+    // until sway shows a window titled `title`. Its output goes to the session's log.
+    pid_t StartNative(const std::string& executable, const std::string& title) const;
+    // A screenshot of the whole output (grim), as written to `path` (PNG).
+    bool Screenshot(const std::string& path) const;
+    // Types keys through a virtual keyboard (wtype -k NAME for each).
+    bool PressKeys(const std::vector<std::string>& keys) const;
     // Sets the output's mode from outside, as a user would.
     bool SetMode(const std::string& mode) const;
     // The output's current mode as wl_output says it, "1280x1024", from the compositor's own view.
