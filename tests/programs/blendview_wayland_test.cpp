@@ -7,45 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
 
 #include "compositor_session.h"
+#include "image_search.h"
 
 namespace {
 
 using testsupport::SwaySession;
-
-// Where `needle` appears whole in `haystack`, and how many of its pixels match there at best.
-struct Found {
-    QPoint at;
-    int matching = 0;
-};
-Found BestMatch(const QImage& haystack, const QImage& needle) {
-    Found best;
-    const QImage hay = haystack.convertToFormat(QImage::Format_RGB32);
-    const QImage pin = needle.convertToFormat(QImage::Format_RGB32);
-    const auto row = [](const QImage& image, int x, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y)) + x; };
-    for (int y = 0; y + pin.height() <= hay.height(); ++y) {
-        for (int x = 0; x + pin.width() <= hay.width(); ++x) {
-            // Candidates share the picture's first row; a candidate is given up once it cannot beat the best.
-            const QRgb* first = row(hay, x, y);
-            const QRgb* wanted = row(pin, 0, 0);
-            int missing = 0;
-            for (int u = 0; u < pin.width() && missing < 8; ++u) missing += ((first[u] ^ wanted[u]) & 0xFFFFFFu) != 0;
-            if (missing >= 8) continue;
-            const int total = pin.width() * pin.height();
-            missing = 0;
-            for (int v = 0; v < pin.height() && total - missing > best.matching; ++v) {
-                const QRgb* a = row(hay, x, y + v);
-                const QRgb* b = row(pin, 0, v);
-                for (int u = 0; u < pin.width(); ++u) missing += ((a[u] ^ b[u]) & 0xFFFFFFu) != 0;
-            }
-            if (total - missing > best.matching) best = {QPoint(x, y), total - missing};
-        }
-    }
-    return best;
-}
 
 TEST(BlendviewOnWayland, Picture1OnScreenIsItsBitmap) {
     const std::string why = SwaySession::Unavailable();
@@ -65,7 +33,7 @@ TEST(BlendviewOnWayland, Picture1OnScreenIsItsBitmap) {
 
     const QImage screen(QString::fromStdString(shot));
     ASSERT_FALSE(screen.isNull());
-    const Found found = BestMatch(screen, bitmap);
+    const testsupport::Found found = testsupport::BestMatch(screen, bitmap);
     EXPECT_EQ(found.matching, 200 * 200) << "at best at " << found.at.x() << "," << found.at.y();
     // The form around it hides the desktop too.
     int desktop = 0;

@@ -144,7 +144,7 @@ std::string MutterSession::Diagnostics() const {
 }
 
 std::string SwaySession::Unavailable() {
-    for (const char* tool : {"sway", "swaybg", "wlr-randr", "grim", "swaymsg", "setpriv"}) {
+    for (const char* tool : {"sway", "swaybg", "wlr-randr", "grim", "swaymsg", "setpriv", "wtype"}) {
         if (!OnPath(tool)) return std::string(tool) + " is not installed";
     }
     if (geteuid() == 0 && getpwnam("nobody") == nullptr) return "no user nobody to run sway as";
@@ -218,12 +218,10 @@ pid_t SwaySession::StartNative(const std::string& executable, const std::string&
 
 bool SwaySession::Screenshot(const std::string& path) const { return Client({"grim", path}).exitCode == 0; }
 
-bool SwaySession::PressKeys(const std::vector<std::string>& keys) const {
-    for (const std::string& key : keys) {
-        if (Client({"wtype", "-k", key}).exitCode != 0) return false;
-        SleepMs(100);
-    }
-    return true;
+bool SwaySession::Type(const std::vector<std::string>& wtypeArguments) const {
+    std::vector<std::string> argv = {"wtype"};
+    argv.insert(argv.end(), wtypeArguments.begin(), wtypeArguments.end());
+    return Client(argv).exitCode == 0;
 }
 
 bool SwaySession::SetMode(const std::string& mode) const {

@@ -91,8 +91,8 @@ public:
     pid_t StartNative(const std::string& executable, const std::string& title) const;
     // A screenshot of the whole output (grim), as written to `path` (PNG).
     bool Screenshot(const std::string& path) const;
-    // Types keys through a virtual keyboard (wtype -k NAME for each).
-    bool PressKeys(const std::vector<std::string>& keys) const;
+    // Types through a virtual keyboard: wtype with these arguments ("-k", "Tab", ...).
+    bool Type(const std::vector<std::string>& wtypeArguments) const;
     // Sets the output's mode from outside, as a user would.
     bool SetMode(const std::string& mode) const;
     // The output's current mode as wl_output says it, "1280x1024", from the compositor's own view.
