@@ -2,6 +2,8 @@
 
 #include <wayland-client.h>
 
+#include "kde-output-device-v2-client.h"
+#include "kde-output-management-v2-client.h"
 #include "wlr-output-management-client.h"
 
 #include <algorithm>
@@ -164,6 +166,72 @@ void OnConfigurationCancelled(void* data, zwlr_output_configuration_v1*) {
 const zwlr_output_configuration_v1_listener kConfigurationListener = {OnConfigurationSucceeded, OnConfigurationFailed,
                                                                       OnConfigurationCancelled};
 
+// KDE's output devices: one global per device, lit or not, each with its modes.
+struct KdeMode {
+    kde_output_device_mode_v2* proxy = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t refresh = 0;
+};
+
+struct KdeDevice {
+    uint32_t global = 0;
+    kde_output_device_v2* proxy = nullptr;
+    std::string name;
+    bool enabled = false;
+    std::vector<std::unique_ptr<KdeMode>> modes;
+    ~KdeDevice() {
+        for (auto& mode : modes) kde_output_device_mode_v2_destroy(mode->proxy);
+        kde_output_device_v2_destroy(proxy);
+    }
+};
+
+void OnKdeModeSize(void* data, kde_output_device_mode_v2*, int32_t width, int32_t height) {
+    auto* mode = static_cast<KdeMode*>(data);
+    mode->width = width;
+    mode->height = height;
+}
+void OnKdeModeRefresh(void* data, kde_output_device_mode_v2*, int32_t refresh) { static_cast<KdeMode*>(data)->refresh = refresh; }
+void OnKdeModePreferred(void*, kde_output_device_mode_v2*) {}
+void OnKdeModeRemoved(void* data, kde_output_device_mode_v2*) {
+    auto* mode = static_cast<KdeMode*>(data);
+    mode->width = mode->height = 0;  // kept, sizeless, until its device goes
+}
+const kde_output_device_mode_v2_listener kKdeModeListener = {OnKdeModeSize, OnKdeModeRefresh, OnKdeModePreferred,
+                                                             OnKdeModeRemoved};
+
+void OnKdeGeometry(void*, kde_output_device_v2*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
+                   int32_t) {}
+void OnKdeCurrentMode(void*, kde_output_device_v2*, kde_output_device_mode_v2*) {}
+void OnKdeMode(void* data, kde_output_device_v2*, kde_output_device_mode_v2* proxy) {
+    auto* device = static_cast<KdeDevice*>(data);
+    auto mode = std::make_unique<KdeMode>();
+    mode->proxy = proxy;
+    kde_output_device_mode_v2_add_listener(proxy, &kKdeModeListener, mode.get());
+    device->modes.push_back(std::move(mode));
+}
+void OnKdeDone(void*, kde_output_device_v2*) {}
+void OnKdeScale(void*, kde_output_device_v2*, wl_fixed_t) {}
+void OnKdeEdid(void*, kde_output_device_v2*, const char*) {}
+void OnKdeEnabled(void* data, kde_output_device_v2*, int32_t enabled) { static_cast<KdeDevice*>(data)->enabled = enabled != 0; }
+void OnKdeUuid(void*, kde_output_device_v2*, const char*) {}
+void OnKdeSerialNumber(void*, kde_output_device_v2*, const char*) {}
+void OnKdeEisaId(void*, kde_output_device_v2*, const char*) {}
+void OnKdeCapabilities(void*, kde_output_device_v2*, uint32_t) {}
+void OnKdeOverscan(void*, kde_output_device_v2*, uint32_t) {}
+void OnKdeVrrPolicy(void*, kde_output_device_v2*, uint32_t) {}
+void OnKdeRgbRange(void*, kde_output_device_v2*, uint32_t) {}
+void OnKdeName(void* data, kde_output_device_v2*, const char* name) { static_cast<KdeDevice*>(data)->name = name; }
+const kde_output_device_v2_listener kKdeDeviceListener = {
+    OnKdeGeometry, OnKdeCurrentMode,  OnKdeMode,         OnKdeDone,   OnKdeScale,
+    OnKdeEdid,     OnKdeEnabled,      OnKdeUuid,         OnKdeSerialNumber, OnKdeEisaId,
+    OnKdeCapabilities, OnKdeOverscan, OnKdeVrrPolicy,    OnKdeRgbRange, OnKdeName};
+
+enum class KdeResult { Pending, Applied, Failed };
+void OnKdeApplied(void* data, kde_output_configuration_v2*) { *static_cast<KdeResult*>(data) = KdeResult::Applied; }
+void OnKdeFailed(void* data, kde_output_configuration_v2*) { *static_cast<KdeResult*>(data) = KdeResult::Failed; }
+const kde_output_configuration_v2_listener kKdeConfigurationListener = {OnKdeApplied, OnKdeFailed};
+
 // The connection and what its registry announces; events arrive at each round trip.
 class Connection {
 public:
@@ -183,6 +251,8 @@ public:
     }
     ~Connection() {
         wlr_.reset();
+        kdeDevices_.clear();
+        if (kdeManagement_ != nullptr) kde_output_management_v2_destroy(kdeManagement_);
         for (CoreOutput* output : outputs_) {
             if (output->proxy != nullptr) wl_output_destroy(output->proxy);
             delete output;
@@ -196,6 +266,8 @@ public:
     bool RoundTrip() { return wl_display_roundtrip(display_) >= 0; }
     const std::vector<CoreOutput*>& Outputs() const { return outputs_; }
     WlrManager* Wlr() const { return wlr_.get(); }
+    const std::vector<std::unique_ptr<KdeDevice>>& KdeDevices() const { return kdeDevices_; }
+    kde_output_management_v2* KdeManagement() const { return kdeManagement_; }
 
     // The first lit output by the core protocol, which every compositor keeps current.
     const CoreOutput* FirstLit() const {
@@ -220,6 +292,16 @@ private:
                 wl_registry_bind(registry, global, &wl_output_interface, std::min<uint32_t>(version, 4)));
             wl_output_add_listener(output->proxy, &kOutputListener, output);
             self->outputs_.push_back(output);
+        } else if (std::strcmp(interface, kde_output_device_v2_interface.name) == 0 && version >= 2) {
+            auto device = std::make_unique<KdeDevice>();
+            device->global = global;
+            device->proxy = static_cast<kde_output_device_v2*>(
+                wl_registry_bind(registry, global, &kde_output_device_v2_interface, 2));
+            kde_output_device_v2_add_listener(device->proxy, &kKdeDeviceListener, device.get());
+            self->kdeDevices_.push_back(std::move(device));
+        } else if (std::strcmp(interface, kde_output_management_v2_interface.name) == 0 && self->kdeManagement_ == nullptr) {
+            self->kdeManagement_ = static_cast<kde_output_management_v2*>(
+                wl_registry_bind(registry, global, &kde_output_management_v2_interface, 1));
         } else if (std::strcmp(interface, zwlr_output_manager_v1_interface.name) == 0 && !self->wlr_) {
             self->wlr_ = std::make_unique<WlrManager>();
             self->wlr_->proxy = static_cast<zwlr_output_manager_v1*>(
@@ -229,6 +311,7 @@ private:
     }
     static void OnGlobalRemove(void* data, wl_registry*, uint32_t global) {
         auto* self = static_cast<Connection*>(data);
+        std::erase_if(self->kdeDevices_, [&](const auto& device) { return device->global == global; });
         for (auto it = self->outputs_.begin(); it != self->outputs_.end(); ++it) {
             if ((*it)->global != global) continue;
             wl_output_destroy((*it)->proxy);
@@ -243,11 +326,13 @@ private:
     wl_registry* registry_ = nullptr;
     std::vector<CoreOutput*> outputs_;
     std::unique_ptr<WlrManager> wlr_;
+    std::vector<std::unique_ptr<KdeDevice>> kdeDevices_;
+    kde_output_management_v2* kdeManagement_ = nullptr;
 };
 
 // The current mode comes from the core output, which every compositor keeps current; the modes
-// that can be set, from wlroots' output management where the compositor offers it. An output that
-// offers none (a headless one) lists its current mode alone.
+// that can be set, from wlroots' or KDE's output management where the compositor offers one. An
+// output that offers none (a headless one) lists its current mode alone.
 class WaylandBackend : public Backend {
 public:
     explicit WaylandBackend(std::unique_ptr<Connection> connection) : connection_(std::move(connection)) {}
@@ -258,13 +343,7 @@ public:
         if (output == nullptr) return std::nullopt;
         const DisplayMode current = ModeOf(output->width, output->height, output->refresh, output->transform);
         OutputModes out{output->name, {}, current};
-        if (const WlrHead* head = HeadOf(*output)) {
-            for (const auto& mode : head->modes) {
-                if (mode->width > 0 && mode->height > 0) {
-                    out.modes.push_back(ModeOf(mode->width, mode->height, mode->refresh, output->transform));
-                }
-            }
-        }
+        for (const Offer& offer : Offers(*output)) out.modes.push_back(offer.mode);
         if (out.modes.empty()) out.modes.push_back(current);
         return out;
     }
@@ -274,32 +353,84 @@ public:
         return output ? output->current : std::nullopt;
     }
 
-    bool CanChange() const override { return connection_->Wlr() != nullptr; }
+    bool CanChange() const override { return connection_->Wlr() != nullptr || connection_->KdeManagement() != nullptr; }
 
     bool SetMode(const DisplayMode& wanted, bool testOnly) override {
-        WlrManager* wlr = connection_->Wlr();
-        if (wlr == nullptr || !connection_->RoundTrip()) return false;
+        if (!connection_->RoundTrip()) return false;
         const CoreOutput* output = connection_->FirstLit();
-        WlrHead* target = output != nullptr ? HeadOf(*output) : nullptr;
-        if (target == nullptr) return false;
-        WlrMode* chosen = nullptr;
-        for (const auto& mode : target->modes) {
-            if (mode->width <= 0 || ModeOf(mode->width, mode->height, mode->refresh, output->transform) != wanted) continue;
-            if (chosen == nullptr || mode.get() == target->current) chosen = mode.get();
+        if (output == nullptr) return false;
+        // Of the offers that read as the one wanted, the one in use if it is one.
+        std::optional<Offer> chosen;
+        for (const Offer& offer : Offers(*output)) {
+            if (offer.mode != wanted) continue;
+            if (!chosen || offer.current) chosen = offer;
         }
-        if (chosen == nullptr) return false;
+        if (!chosen) return false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const bool answered = chosen->wlr != nullptr ? ApplyWlr(*chosen, testOnly, deadline)
+                                                     : ApplyKde(*chosen, testOnly, deadline);
+        if (!answered || testOnly) return answered;
+        // The compositor answers once it has applied the change; the core output follows.
+        while (true) {
+            if (const auto now = PrimaryOutput(); now && now->current == wanted) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
 
-        // Every head has its place in a configuration: the target with the new mode, the other lit
-        // ones as they are, the dark ones dark.
+private:
+    using Deadline = std::chrono::steady_clock::time_point;
+
+    // A mode that an output offers to be set, through whichever protocol offers it.
+    struct Offer {
+        DisplayMode mode;
+        bool current = false;
+        WlrHead* wlrHead = nullptr;
+        WlrMode* wlr = nullptr;
+        KdeDevice* kdeDevice = nullptr;
+        KdeMode* kde = nullptr;
+    };
+
+    std::vector<Offer> Offers(const CoreOutput& output) const {
+        std::vector<Offer> offers;
+        const auto add = [&](int32_t width, int32_t height, int32_t refresh, Offer offer) {
+            if (width <= 0 || height <= 0) return;  // gone, or a placeholder for an output without modes
+            offer.mode = ModeOf(width, height, refresh, output.transform);
+            offer.current = width == output.width && height == output.height && refresh == output.refresh;
+            offers.push_back(offer);
+        };
+        if (WlrHead* head = WlrHeadOf(output)) {
+            for (const auto& mode : head->modes) {
+                Offer offer;
+                offer.wlrHead = head;
+                offer.wlr = mode.get();
+                add(mode->width, mode->height, mode->refresh, offer);
+            }
+        } else if (KdeDevice* device = KdeDeviceOf(output)) {
+            for (const auto& mode : device->modes) {
+                Offer offer;
+                offer.kdeDevice = device;
+                offer.kde = mode.get();
+                add(mode->width, mode->height, mode->refresh, offer);
+            }
+        }
+        return offers;
+    }
+
+    // wlroots has every head placed in a configuration: the target with the new mode, the other lit
+    // ones as they are, the dark ones dark; it can test one without applying it.
+    bool ApplyWlr(const Offer& offer, bool testOnly, Deadline deadline) {
+        WlrManager* wlr = connection_->Wlr();
         ConfigurationResult result = ConfigurationResult::Pending;
         zwlr_output_configuration_v1* configuration = zwlr_output_manager_v1_create_configuration(wlr->proxy, wlr->serial);
         zwlr_output_configuration_v1_add_listener(configuration, &kConfigurationListener, &result);
         std::vector<zwlr_output_configuration_head_v1*> configured;
         for (const auto& head : wlr->heads) {
-            if (head->name.empty() && head.get() != target) continue;  // finished
-            if (head.get() == target) {
+            if (head.get() == offer.wlrHead) {
                 configured.push_back(zwlr_output_configuration_v1_enable_head(configuration, head->proxy));
-                zwlr_output_configuration_head_v1_set_mode(configured.back(), chosen->proxy);
+                zwlr_output_configuration_head_v1_set_mode(configured.back(), offer.wlr->proxy);
+            } else if (head->name.empty()) {
+                continue;  // finished
             } else if (head->enabled) {
                 configured.push_back(zwlr_output_configuration_v1_enable_head(configuration, head->proxy));
             } else {
@@ -311,25 +442,32 @@ public:
         } else {
             zwlr_output_configuration_v1_apply(configuration);
         }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
         while (result == ConfigurationResult::Pending && std::chrono::steady_clock::now() < deadline) {
             if (!connection_->RoundTrip()) break;
         }
         for (auto* head : configured) zwlr_output_configuration_head_v1_destroy(head);
         zwlr_output_configuration_v1_destroy(configuration);
-        if (result != ConfigurationResult::Succeeded) return false;
-        if (testOnly) return true;
-        // The compositor answers once it has applied the change; the core output follows.
-        while (true) {
-            if (const auto now = PrimaryOutput(); now && now->current == wanted) return true;
-            if (std::chrono::steady_clock::now() >= deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        return result == ConfigurationResult::Succeeded;
     }
 
-private:
+    // KDE changes only what a configuration names, and has no dry run: a mode the device offers is
+    // taken to be one it can show.
+    bool ApplyKde(const Offer& offer, bool testOnly, Deadline deadline) {
+        if (testOnly) return true;
+        KdeResult result = KdeResult::Pending;
+        kde_output_configuration_v2* configuration = kde_output_management_v2_create_configuration(connection_->KdeManagement());
+        kde_output_configuration_v2_add_listener(configuration, &kKdeConfigurationListener, &result);
+        kde_output_configuration_v2_mode(configuration, offer.kdeDevice->proxy, offer.kde->proxy);
+        kde_output_configuration_v2_apply(configuration);
+        while (result == KdeResult::Pending && std::chrono::steady_clock::now() < deadline) {
+            if (!connection_->RoundTrip()) break;
+        }
+        kde_output_configuration_v2_destroy(configuration);
+        return result == KdeResult::Applied;
+    }
+
     // The head of that output: by name, else (an output without one) the first lit head.
-    WlrHead* HeadOf(const CoreOutput& output) const {
+    WlrHead* WlrHeadOf(const CoreOutput& output) const {
         WlrManager* wlr = connection_->Wlr();
         if (wlr == nullptr) return nullptr;
         for (const auto& head : wlr->heads) {
@@ -338,6 +476,17 @@ private:
         if (!output.name.empty()) return nullptr;
         for (const auto& head : wlr->heads) {
             if (head->enabled) return head.get();
+        }
+        return nullptr;
+    }
+    KdeDevice* KdeDeviceOf(const CoreOutput& output) const {
+        if (connection_->KdeManagement() == nullptr) return nullptr;
+        for (const auto& device : connection_->KdeDevices()) {
+            if (!output.name.empty() && device->name == output.name) return device.get();
+        }
+        if (!output.name.empty()) return nullptr;
+        for (const auto& device : connection_->KdeDevices()) {
+            if (device->enabled) return device.get();
         }
         return nullptr;
     }

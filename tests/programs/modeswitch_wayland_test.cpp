@@ -1,5 +1,6 @@
 // modeswitch on GNOME: mutter nested on Xvfb with three dummy modes, switched through its display
-// configuration. Each test runs in its own process with its own compositor.
+// configuration; and natively on KDE's compositor. Each test runs in its own process with its own
+// compositor.
 #include <frame/form.h>
 #include <frame/testing.h>
 
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
 
 #include <memory>
 
@@ -76,6 +79,22 @@ TEST_F(ModeswitchOnMutter, AModeTheCompositorRefusesGivesNoChange) {
     EXPECT_EQ(session_->CurrentMode(), "1280x1024");
     EXPECT_EQ(LabelText("Label4"), "32bitカラー 1280 × 1024");
     EXPECT_TRUE(messages_.empty()) << "a refusal is not reported";
+}
+
+TEST(ModeswitchOnKwin, StartsNativelyAndStaysWell) {
+    const std::string why = testsupport::KwinSession::Unavailable();
+    if (!why.empty()) GTEST_SKIP() << why;
+    testsupport::KwinSession session;
+    ASSERT_TRUE(session.ok()) << session.Diagnostics();
+    std::vector<std::string> env = session.ClientEnvironment();
+    env.insert(env.end(), {"QT_QPA_PLATFORM=wayland", "DISPLAY=", "DBUS_SESSION_BUS_ADDRESS="});
+    const std::string log = session.dir() + "/modeswitch.log";
+    const pid_t program = testsupport::StartLogged({PROGRAM_EXECUTABLE}, env, log);
+    ASSERT_GT(program, 0);
+    testsupport::SleepMs(3000);
+    int status = 0;
+    EXPECT_EQ(waitpid(program, &status, WNOHANG), 0) << "it ended: " << testsupport::ReadFile(log);
+    testsupport::StopProcess(program);
 }
 
 }  // namespace

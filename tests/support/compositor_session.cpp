@@ -243,4 +243,41 @@ std::string SwaySession::Diagnostics() const {
     return "== sway.log\n" + ReadFile(dir_->path() + "/sway.log");
 }
 
+std::string KwinSession::Unavailable() {
+    if (!OnPath("kwin_wayland")) return "kwin_wayland is not installed";
+    return {};
+}
+
+KwinSession::KwinSession() {
+    dir_ = std::make_unique<WorkDir>("kwin");
+    if (dir_->path().empty()) return;
+    const std::string& dir = dir_->path();
+    chmod(dir.c_str(), 0700);
+    const std::string installed = RunCommand({"sh", "-c", "command -v kwin_wayland"}).output;
+    std::error_code error;
+    std::filesystem::create_directory(dir + "/bin");
+    std::filesystem::copy_file(installed.substr(0, installed.find('\n')), dir + "/bin/kwin_wayland", error);
+    if (error) return;
+    socket_ = "kwin-" + std::to_string(getpid());
+    kwin_ = StartLogged({dir + "/bin/kwin_wayland", "--virtual", "--width", "1280", "--height", "1024", "--socket", socket_},
+                        {"XDG_RUNTIME_DIR=" + dir, "QT_QPA_PLATFORM=wayland", "DISPLAY=", "WAYLAND_DISPLAY="},
+                        dir + "/kwin.log");
+    // It listens once its socket is there, and has its output a moment later.
+    ok_ = WaitUntil([&] { return access((dir + "/" + socket_).c_str(), F_OK) == 0; }, 15000) && SleepMs(1000);
+    if (!ok_) return;
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    setenv("WAYLAND_DISPLAY", socket_.c_str(), 1);
+}
+
+KwinSession::~KwinSession() { StopProcess(kwin_); }
+
+std::vector<std::string> KwinSession::ClientEnvironment() const {
+    return {"XDG_RUNTIME_DIR=" + dir_->path(), "WAYLAND_DISPLAY=" + socket_};
+}
+
+std::string KwinSession::Diagnostics() const {
+    if (!dir_ || dir_->path().empty()) return "no work directory";
+    return "== kwin.log\n" + ReadFile(dir_->path() + "/kwin.log");
+}
+
 }  // namespace testsupport

@@ -108,4 +108,28 @@ private:
     bool ok_ = false;
 };
 
+// KDE's compositor on its virtual backend at 1280 x 1024, in a runtime directory of its own. The
+// installed binary carries file capabilities that keep it from starting here; a copy of it, which
+// keeps the name kwin_wayland, runs instead.
+class KwinSession {
+public:
+    static std::string Unavailable();
+    KwinSession();
+    ~KwinSession();
+    KwinSession(const KwinSession&) = delete;
+    KwinSession& operator=(const KwinSession&) = delete;
+
+    bool ok() const { return ok_; }
+    std::vector<std::string> ClientEnvironment() const;
+    const std::string& dir() const { return dir_->path(); }
+    std::string Diagnostics() const;
+
+private:
+    OwnSession ownSession_;
+    std::unique_ptr<WorkDir> dir_;
+    pid_t kwin_ = -1;
+    std::string socket_;
+    bool ok_ = false;
+};
+
 }  // namespace testsupport
