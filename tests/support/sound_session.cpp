@@ -41,6 +41,9 @@ PipewireSession::PipewireSession() {
     if (!WaitUntil([&] { return access((dir + "/pipewire-0").c_str(), F_OK) == 0; }, 5000)) return;
     servers_.push_back(StartLogged({"wireplumber"}, env, dir + "/wireplumber.log"));
     servers_.push_back(StartLogged({"pipewire-pulse"}, env, dir + "/pipewire-pulse.log"));
+    // Its socket first: a pulse client asked earlier makes the socket's folder itself, and the
+    // server then refuses to start.
+    if (!WaitUntil([&] { return access((dir + "/pulse/native").c_str(), F_OK) == 0; }, 10000)) return;
     // Ready once the pulse server answers with a default sink (the session manager's null sink here).
     ok_ = WaitUntil(
         [&] {
