@@ -83,4 +83,27 @@ TEST_F(MutterDisplay, AScaledMonitorSpeaksItsModesOwnPixels) {
     EXPECT_EQ(Caps(), (ModeKey{1280, 1024, 60}));
 }
 
+TEST_F(MutterDisplay, XwaylandAloneListsItsScreenAndChangesNothing) {
+    // An X client of the session that sees neither the compositor nor the session bus: Xwayland's
+    // RandR speaks for its clients only, so its screen is the one mode and no change is made.
+    Start({.modeSpecs = MutterSession::Options{}.modeSpecs, .monitors = 1, .scales = "", .xwayland = true});
+    setenv("DISPLAY", session_->XwaylandDisplay().c_str(), 1);
+    setenv("XAUTHORITY", session_->XwaylandAuthority().c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    const auto listed = displaytest::ListedModes();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].width, 1280);
+    EXPECT_EQ(listed[0].height, 1024);
+    DEVMODEA other{};
+    other.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+    other.dmPelsWidth = 800;
+    other.dmPelsHeight = 600;
+    EXPECT_EQ(user32::ChangeDisplaySettingsA(&other, CDS_TEST), DISP_CHANGE_FAILED);
+    EXPECT_EQ(user32::ChangeDisplaySettingsA(&other, 0), DISP_CHANGE_FAILED);
+    EXPECT_EQ(session_->CurrentMode(), "1280x1024");
+    EXPECT_EQ(Caps().width, 1280);
+    unsetenv("XAUTHORITY");
+}
+
 }  // namespace

@@ -94,10 +94,12 @@ MutterSession::MutterSession(Options options) {
                                     "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + options.modeSpecs,
                                     "MUTTER_DEBUG_NUM_DUMMY_MONITORS=" + std::to_string(options.monitors)};
     if (!options.scales.empty()) env.push_back("MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + options.scales);
-    mutter_ = StartLogged({"mutter", "--nested", "--wayland", "--no-x11", "--wayland-display", waylandDisplay_}, env,
-                          dir + "/mutter.log");
+    std::vector<std::string> command = {"mutter", "--nested", "--wayland", "--wayland-display", waylandDisplay_};
+    if (!options.xwayland) command.push_back("--no-x11");
+    mutter_ = StartLogged(command, env, dir + "/mutter.log");
     // Ready once its display configuration answers on the bus.
-    ok_ = WaitUntil([&] { return !CurrentState().empty(); }, 15000);
+    ok_ = WaitUntil([&] { return !CurrentState().empty(); }, 15000) &&
+          (!options.xwayland || WaitUntil([&] { return !XwaylandDisplay().empty() && !XwaylandAuthority().empty(); }, 10000));
     if (!ok_) return;
     setenv("WAYLAND_DISPLAY", waylandDisplay_.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
@@ -135,6 +137,21 @@ std::string MutterSession::CurrentMode(const std::string& connector) const {
     static const std::regex current(R"(\('[^']*', (\d+), (\d+), [^\[]*\[[^\]]*\], \{'is-current': <true>)");
     if (!std::regex_search(monitor, m, current)) return {};
     return m[1].str() + "x" + m[2].str();
+}
+
+std::string MutterSession::XwaylandDisplay() const {
+    // "Using public X11 display :0, (using :1 for managed services)"
+    std::smatch m;
+    const std::string log = ReadFile(dir_->path() + "/mutter.log");
+    static const std::regex display(R"(Using public X11 display (:\d+))");
+    return std::regex_search(log, m, display) ? m[1].str() : std::string();
+}
+
+std::string MutterSession::XwaylandAuthority() const {
+    for (const auto& entry : std::filesystem::directory_iterator(dir_->path())) {
+        if (entry.path().filename().string().starts_with(".mutter-Xwaylandauth.")) return entry.path().string();
+    }
+    return {};
 }
 
 std::string MutterSession::Diagnostics() const {

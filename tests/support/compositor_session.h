@@ -38,6 +38,7 @@ public:
         std::string modeSpecs = "1280x1024:1024x768:800x600@75";  // MUTTER_DEBUG_DUMMY_MODE_SPECS
         int monitors = 1;                                          // side by side, the first primary
         std::string scales;                                        // MUTTER_DEBUG_DUMMY_MONITOR_SCALES
+        bool xwayland = false;                                     // with its X server for X clients
     };
     // Why it cannot run here (a tool missing); empty when it can.
     static std::string Unavailable();
@@ -56,6 +57,9 @@ public:
     // The current mode of the monitor on `connector` in GetCurrentState, "1280x1024" or empty.
     std::string CurrentMode(const std::string& connector = "LVDS1") const;
     std::string Diagnostics() const;
+    // With `xwayland`: its X display (":0") and the authority file a client needs.
+    std::string XwaylandDisplay() const;
+    std::string XwaylandAuthority() const;
 
 private:
     OwnSession ownSession_;
