@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include "session_environment.h"
+
 namespace testsupport {
 
 struct CommandResult {
@@ -43,6 +45,7 @@ public:
     bool ok() const { return !display_.empty(); }
 
 private:
+    testsupport::OwnSession ownSession_;
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     std::string display_;

@@ -10,7 +10,7 @@
 
 #include "gdi32/gdi.h"
 #include "user32/display_modes.h"
-#include "user32/display_xrandr.h"
+#include "user32/display_backend.h"
 #include "user32/windows.h"
 
 namespace user32 {
@@ -33,24 +33,25 @@ struct Screen {
     std::string deviceName;
     std::vector<DisplayMode> modes;  // ordered, see display.h
     DisplayMode current;
-    bool changeable = false;  // RandR can set the modes
+    bool changeable = false;  // the session can set its modes
 };
 
+DisplayMode DefaultScreen() {
+    const gdi32::DisplayCaps caps;
+    return {caps.width, caps.height, caps.refreshRate, caps.bitsPerPixel};
+}
+
 Screen ReadScreen() {
+    display::Backend& backend = display::SessionBackend();
     Screen screen;
-    if (display::HasXScreen()) {
-        if (auto output = display::XPrimaryOutput()) {
-            screen.deviceName = output->name;
-            screen.modes = display::OrderedModes(std::move(output->modes));
-            screen.current = output->current ? *output->current : display::XScreenMode();
-            screen.changeable = true;
-            return screen;
-        }
-        screen.current = display::XScreenMode();
-    } else {
-        const gdi32::DisplayCaps caps;
-        screen.current = {caps.width, caps.height, caps.refreshRate, caps.bitsPerPixel};
+    if (auto output = backend.PrimaryOutput()) {
+        screen.deviceName = output->name.empty() ? std::string(kFirstDisplayName) : output->name;
+        screen.modes = display::OrderedModes(std::move(output->modes));
+        screen.current = output->current ? *output->current : backend.ScreenMode().value_or(DefaultScreen());
+        screen.changeable = backend.CanChange();
+        return screen;
     }
+    screen.current = backend.ScreenMode().value_or(DefaultScreen());
     screen.deviceName = kFirstDisplayName;
     screen.modes = {screen.current};
     return screen;
@@ -90,9 +91,9 @@ void InstallDisplayCaps() {
 
 gdi32::DisplayCaps ScreenDisplayCaps() {
     std::lock_guard guard(DisplayLock());
-    if (!display::HasXScreen()) return gdi32::DisplayCaps{};
-    const DisplayMode mode = display::XScreenMode();
-    return {mode.bitsPerPixel, mode.width, mode.height, mode.refreshRate};
+    const auto mode = display::SessionBackend().ScreenMode();
+    if (!mode) return gdi32::DisplayCaps{};
+    return {mode->bitsPerPixel, mode->width, mode->height, mode->refreshRate};
 }
 
 BOOL EnumDisplaySettingsA(LPCSTR lpszDeviceName, DWORD iModeNum, DEVMODEA* lpDevMode) {
@@ -135,8 +136,8 @@ LONG ChangeDisplaySettingsA(DEVMODEA* lpDevMode, DWORD dwFlags) {
         return namesMode ? DISP_CHANGE_FAILED : DISP_CHANGE_BADMODE;
     }
     if (choice.result != DISP_CHANGE_SUCCESSFUL) return choice.result;
-    if ((dwFlags & CDS_TEST) != 0) return DISP_CHANGE_SUCCESSFUL;
-    return display::XSetMode(choice.mode) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+    const bool testOnly = (dwFlags & CDS_TEST) != 0;
+    return display::SessionBackend().SetMode(choice.mode, testOnly) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
 }
 
 HDC GetDC(HWND hWnd) {

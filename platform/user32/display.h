@@ -1,5 +1,6 @@
-// The display part of user32: display modes over XRandR on the X display named by DISPLAY, and the
-// screen device context. Everything here is callable from any thread; X requests are serialised.
+// The display part of user32: display modes through the session's own compositor or X server
+// (display_backend.h), and the screen device context. Everything here is callable from any thread;
+// requests to the session are serialised.
 #pragma once
 
 #include <win32/user32.h>
@@ -24,8 +25,9 @@ int ReleaseDC(HWND hWnd, HDC hDC);
 void InstallDisplayCaps();
 
 // What the screen is now, read afresh on each call: bits per pixel as Windows counts them (an X
-// depth of 24 is 32), the X screen's width and height, and the primary output's refresh rate.
-// Without an X display, gdi32's defaults.
+// depth of 24 is 32), the screen's width and height (on X the X screen's, elsewhere the primary
+// output's mode in its own pixels) and the primary output's refresh rate. Without a display,
+// gdi32's defaults.
 gdi32::DisplayCaps ScreenDisplayCaps();
 
 }  // namespace user32

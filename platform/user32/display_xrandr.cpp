@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 namespace user32::display {
@@ -340,6 +341,25 @@ bool XSetMode(const DisplayMode& wanted) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+bool XIsXwayland() {
+    Connection& c = State();
+    if (c.display == nullptr) return false;
+    int opcode = 0, event = 0, error = 0;
+    // Newer Xwayland names itself by an extension; older ones by their outputs' names.
+    if (XQueryExtension(c.display, "XWAYLAND", &opcode, &event, &error)) return true;
+    if (!c.randr) return false;
+    ErrorTrap trap(c.display);
+    const Resources resources(XRRGetScreenResourcesCurrent(c.display, c.root));
+    if (!resources) return false;
+    for (int i = 0; i < resources->noutput; ++i) {
+        const OutputInfo info(XRRGetOutputInfo(c.display, resources.get(), resources->outputs[i]));
+        if (info && std::string_view(info->name, static_cast<std::size_t>(info->nameLen)).starts_with("XWAYLAND")) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace user32::display

@@ -7,15 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "user32/display_modes.h"
+#include "user32/display_backend.h"
 
 namespace user32::display {
-
-struct OutputModes {
-    std::string name;                    // the output's name, e.g. "DUMMY0"
-    std::vector<DisplayMode> modes;      // as XRandR lists them for the output, rotation applied
-    std::optional<DisplayMode> current;  // what its CRTC shows, if it is lit
-};
 
 // Opens the connection on the first call; false when no X server answered then.
 bool HasXScreen();
@@ -31,5 +25,8 @@ std::optional<OutputModes> XPrimaryOutput();
 // Sets the primary output's CRTC to the mode of that size and rate, resizing the screen to hold it,
 // under a server grab; returns once the server reports the new configuration.
 bool XSetMode(const DisplayMode& mode);
+
+// Whether the X server is Xwayland, whose RandR only pretends for its own clients.
+bool XIsXwayland();
 
 }  // namespace user32::display

@@ -11,7 +11,9 @@
 namespace user32::x11 {
 namespace {
 
+// Only where the toolkit talks to an X server itself; under Wayland there are no X window ids.
 Display* DisplayOfApplication() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return nullptr;
     auto* application = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return application ? application->display() : nullptr;
 }

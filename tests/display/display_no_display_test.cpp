@@ -15,6 +15,8 @@ namespace {
 class NoDisplay : public testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // No Wayland display or session bus either.
+        for (const char* name : {"WAYLAND_DISPLAY", "WAYLAND_SOCKET", "DBUS_SESSION_BUS_ADDRESS"}) unsetenv(name);
         if (const char* nowhere = std::getenv("DISPLAY_TEST_NOWHERE")) {
             setenv("DISPLAY", nowhere, 1);
         } else {

@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include "session_environment.h"
+
 namespace displaytest {
 
 class XorgDummySession {
@@ -27,6 +29,7 @@ public:
     std::string Diagnostics() const;
 
 private:
+    testsupport::OwnSession ownSession_;
     pid_t server_ = -1;
     std::string display_;
     std::string workDir_;

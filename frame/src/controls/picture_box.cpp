@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
@@ -25,15 +26,27 @@ public:
     std::function<void(QMouseEvent*)> onMouseDown;
 
 protected:
-    void paintEvent(QPaintEvent*) override {
-        if (!image) return;
-        QPainter painter(this);
-        painter.drawImage(0, 0, image());
-    }
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override {
         if (onMouseDown) onMouseDown(event);
     }
 };
+
+void ImageView::paintEvent(QPaintEvent* event) {
+    if (!image) return;
+    // The image's fourth byte is whatever GDI left there, and Qt copies it into the window as alpha;
+    // a compositor that honours it (Wayland) would show the desktop through. Paint an opaque copy.
+    const QImage source = image();
+    const QRect area = event->rect() & source.rect();
+    if (area.isEmpty()) return;
+    QImage shown = source.copy(area);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x) row[x] |= 0xFF000000u;
+    }
+    QPainter painter(this);
+    painter.drawImage(area.topLeft(), shown);
+}
 
 namespace {
 
