@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-
 void RemoveCaptionBar(const frame::Form& form) {
     // Exclusive-or, not a clearing: every other bit (system menu, minimise and maximise boxes) stays.
     const auto style = static_cast<std::int32_t>(GetWindowLongA(form.hWnd(), GWL_STYLE));

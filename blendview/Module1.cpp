@@ -82,10 +82,10 @@ void PreparePlanes(HDC pictureDC1, HDC pictureDC2, HDC /*pictureDC3*/, int width
     TemplateInfo.bmiHeader.biClrUsed = 0;
     TemplateInfo.bmiHeader.biClrImportant = 0;
 
-    BITMAPINFO* const records[] = {&RedPlaneInfo,    &GreenPlaneInfo,  &BluePlaneInfo,
-                                   &RedDoubleInfo,   &GreenDoubleInfo, &BlueDoubleInfo,
-                                   &RedHalfInfo,     &GreenHalfInfo,   &BlueHalfInfo};
-    for (BITMAPINFO* record : records) std::memcpy(&record->bmiHeader, &TemplateInfo.bmiHeader, sizeof(BITMAPINFOHEADER));
+    BITMAPINFO* const records[] = {&RedPlaneInfo,   &GreenPlaneInfo, &BluePlaneInfo, &RedDoubleInfo, &GreenDoubleInfo,
+                                   &BlueDoubleInfo, &RedHalfInfo,    &GreenHalfInfo, &BlueHalfInfo};
+    for (BITMAPINFO* record : records)
+        std::memcpy(&record->bmiHeader, &TemplateInfo.bmiHeader, sizeof(BITMAPINFOHEADER));
 
     for (int channel = Red; channel <= Blue; ++channel) {
         for (int i = 0; i <= 255; ++i) ChannelByte(PlaneInfo(channel).bmiColors[i], channel) = static_cast<BYTE>(i);
@@ -105,8 +105,8 @@ void PreparePlanes(HDC pictureDC1, HDC pictureDC2, HDC /*pictureDC3*/, int width
 
     for (int channel = Red; channel <= Blue; ++channel) {
         for (int slot = 0; slot <= 2; ++slot) {
-            PlaneBitmaps[channel][slot] =
-                CreateDIBSection(Form1.hDC(), &PlaneInfo(channel), DIB_RGB_COLORS, &PlaneBits[channel][slot], nullptr, 0);
+            PlaneBitmaps[channel][slot] = CreateDIBSection(Form1.hDC(), &PlaneInfo(channel), DIB_RGB_COLORS,
+                                                           &PlaneBits[channel][slot], nullptr, 0);
             PlaneDCs[channel][slot] = CreateCompatibleDC(pictureDC1);
             OldBitmaps[channel][slot] = SelectObject(PlaneDCs[channel][slot], PlaneBitmaps[channel][slot]);
         }

@@ -11,7 +11,8 @@ inline const frame::Declare<HBITMAP(HDC, const BITMAPINFO*, UINT, void**, HANDLE
 inline const frame::Declare<HDC(HDC)> CreateCompatibleDC{"gdi32.dll", "CreateCompatibleDC"};
 inline const frame::Declare<HGDIOBJ(HDC, HGDIOBJ)> SelectObject{"gdi32.dll", "SelectObject"};
 inline const frame::Declare<BOOL(HDC, int, int, int, int, HDC, int, int, DWORD)> BitBlt{"gdi32.dll", "BitBlt"};
-inline const frame::Declare<int(HDC, int, int, int, int, int, int, int, int, const void*, const BITMAPINFO*, UINT, DWORD)>
+inline const frame::Declare<int(HDC, int, int, int, int, int, int, int, int, const void*, const BITMAPINFO*, UINT,
+                                DWORD)>
     StretchDIBits{"gdi32.dll", "StretchDIBits"};
 inline const frame::Declare<BOOL(HDC)> DeleteDC{"gdi32.dll", "DeleteDC"};
 inline const frame::Declare<BOOL(HGDIOBJ)> DeleteObject{"gdi32.dll", "DeleteObject"};

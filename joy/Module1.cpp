@@ -30,8 +30,7 @@ LRESULT JoystickWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
             Text1.setText("ボタン1:" + frame::CStr(Button1State) + "     ボタン2:" + frame::CStr(Button2State) +
                           "   X:" + frame::CStr(PositionX) + "     y:" + frame::CStr(PositionY));
             break;
-        default:
-            break;
+        default: break;
     }
     return CallWindowProcA(reinterpret_cast<WNDPROC>(OldWndProc), hWnd, uMsg, wParam, lParam);
 }

@@ -13,7 +13,7 @@ inline const frame::Declare<MMRESULT(UINT, UINT)> joySetThreshold{"winmm.dll", "
 inline const frame::Declare<MMRESULT(HWND, UINT, UINT, BOOL)> joySetCapture{"winmm.dll", "joySetCapture"};
 inline const frame::Declare<LONG_PTR(HWND, int, LONG_PTR)> SetWindowLongA{"user32.dll", "SetWindowLongA"};
 inline const frame::Declare<LRESULT(WNDPROC, HWND, UINT, WPARAM, LPARAM)> CallWindowProcA{"user32.dll",
-                                                                                       "CallWindowProcA"};
+                                                                                          "CallWindowProcA"};
 inline const frame::Declare<void(void*, SIZE_T)> RtlZeroMemory{"kernel32.dll", "RtlZeroMemory"};
 
 extern std::int32_t JoystickId;

@@ -5,7 +5,7 @@
 namespace {
 
 const frame::Declare<HINSTANCE(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)> ShellExecuteA{"shell32.dll",
-                                                                                        "ShellExecuteA"};
+                                                                                         "ShellExecuteA"};
 
 const frame::Form Form1;
 const frame::TextBox Text1{"Text1"};

@@ -46,8 +46,8 @@ void Command1_Click() {
     DEVMODEA mode;
     std::memset(&mode, 0, sizeof mode);
     for (std::int32_t n = 0; EnumDisplaySettingsA(nullptr, static_cast<DWORD>(n), &mode) != 0; ++n) {
-        List1.addItem("[" + frame::CStr(n) + "] " + frame::CStr(static_cast<long long>(mode.dmBitsPerPel)) + "bitカラー " +
-                      frame::CStr(static_cast<long long>(mode.dmPelsWidth)) + "×" +
+        List1.addItem("[" + frame::CStr(n) + "] " + frame::CStr(static_cast<long long>(mode.dmBitsPerPel)) +
+                      "bitカラー " + frame::CStr(static_cast<long long>(mode.dmPelsWidth)) + "×" +
                       frame::CStr(static_cast<long long>(mode.dmPelsHeight)));
         if (static_cast<std::int32_t>(mode.dmBitsPerPel) == CurrentBits &&
             static_cast<std::int32_t>(mode.dmPelsWidth) == CurrentWidth &&

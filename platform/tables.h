@@ -3,8 +3,18 @@
 
 #include "platform/exports.h"
 
-namespace gdi32 { const platform::ExportTable& Exports(); }
-namespace user32 { const platform::ExportTable& Exports(); }
-namespace winmm { const platform::ExportTable& Exports(); }
-namespace shell32 { const platform::ExportTable& Exports(); }
-namespace kernel32 { const platform::ExportTable& Exports(); }
+namespace gdi32 {
+const platform::ExportTable& Exports();
+}
+namespace user32 {
+const platform::ExportTable& Exports();
+}
+namespace winmm {
+const platform::ExportTable& Exports();
+}
+namespace shell32 {
+const platform::ExportTable& Exports();
+}
+namespace kernel32 {
+const platform::ExportTable& Exports();
+}

@@ -71,8 +71,9 @@ void Winsock1_DataArrival(std::int32_t bytesTotal) {
 // The peer closed: unchecking raises Check1_Click, which closes the control.
 void Winsock1_Close() { Check1.setValue(0); }
 
-void Winsock1_Error(std::int16_t Number, std::string& Description, std::int32_t /*Scode*/, const std::string& /*Source*/,
-                    const std::string& /*HelpFile*/, std::int32_t /*HelpContext*/, bool& /*CancelDisplay*/) {
+void Winsock1_Error(std::int16_t Number, std::string& Description, std::int32_t /*Scode*/,
+                    const std::string& /*Source*/, const std::string& /*HelpFile*/, std::int32_t /*HelpContext*/,
+                    bool& /*CancelDisplay*/) {
     ShowKeptByte();
     frame::MsgBox("エラー " + frame::CStr(Number) + " :" + Description);
 }
@@ -80,10 +81,7 @@ void Winsock1_Error(std::int16_t Number, std::string& Description, std::int32_t 
 }  // namespace
 
 const frame::Handlers Form1Handlers = {
-    {"Check1_Click", Check1_Click},
-    {"Winsock1_Connect", Winsock1_Connect},
-    {"Command1_Click", Command1_Click},
-    {"Winsock1_DataArrival", Winsock1_DataArrival},
-    {"Winsock1_Close", Winsock1_Close},
-    {"Winsock1_Error", Winsock1_Error},
+    {"Check1_Click", Check1_Click},     {"Winsock1_Connect", Winsock1_Connect},
+    {"Command1_Click", Command1_Click}, {"Winsock1_DataArrival", Winsock1_DataArrival},
+    {"Winsock1_Close", Winsock1_Close}, {"Winsock1_Error", Winsock1_Error},
 };

@@ -99,7 +99,8 @@ MutterSession::MutterSession(Options options) {
     mutter_ = StartLogged(command, env, dir + "/mutter.log");
     // Ready once its display configuration answers on the bus.
     ok_ = WaitUntil([&] { return !CurrentState().empty(); }, 15000) &&
-          (!options.xwayland || WaitUntil([&] { return !XwaylandDisplay().empty() && !XwaylandAuthority().empty(); }, 10000));
+          (!options.xwayland ||
+           WaitUntil([&] { return !XwaylandDisplay().empty() && !XwaylandAuthority().empty(); }, 10000));
     if (!ok_) return;
     setenv("WAYLAND_DISPLAY", waylandDisplay_.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
@@ -173,8 +174,14 @@ SwaySession::SwaySession(Options options) {
     if (dir_->path().empty()) return;
     const std::string& dir = dir_->path();
     std::ofstream(dir + "/config") << "output * bg " << options.background << " solid_color\n";
-    std::vector<std::string> command = {"env", "XDG_RUNTIME_DIR=" + dir, "WLR_BACKENDS=headless", "WLR_RENDERER=pixman",
-                                        "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", dir + "/config"};
+    std::vector<std::string> command = {"env",
+                                        "XDG_RUNTIME_DIR=" + dir,
+                                        "WLR_BACKENDS=headless",
+                                        "WLR_RENDERER=pixman",
+                                        "WLR_LIBINPUT_NO_DEVICES=1",
+                                        "sway",
+                                        "-c",
+                                        dir + "/config"};
     if (geteuid() == 0) {
         const passwd* nobody = getpwnam("nobody");
         if (nobody == nullptr || chown(dir.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) return;
@@ -222,7 +229,10 @@ pid_t SwaySession::StartNative(const std::string& executable, const std::string&
     const pid_t pid = StartLogged({executable}, env, dir_->path() + "/programs.log",
                                   std::filesystem::path(executable).parent_path().string());
     const bool shown = WaitUntil(
-        [&] { return Client({"swaymsg", "-t", "get_tree", "-r"}).output.find("\"name\": \"" + title + "\"") != std::string::npos; },
+        [&] {
+            return Client({"swaymsg", "-t", "get_tree", "-r"}).output.find("\"name\": \"" + title + "\"") !=
+                   std::string::npos;
+        },
         10000);
     if (!shown) {
         StopProcess(pid);
@@ -276,9 +286,9 @@ KwinSession::KwinSession() {
     std::filesystem::copy_file(installed.substr(0, installed.find('\n')), dir + "/bin/kwin_wayland", error);
     if (error) return;
     socket_ = "kwin-" + std::to_string(getpid());
-    kwin_ = StartLogged({dir + "/bin/kwin_wayland", "--virtual", "--width", "1280", "--height", "1024", "--socket", socket_},
-                        {"XDG_RUNTIME_DIR=" + dir, "QT_QPA_PLATFORM=wayland", "DISPLAY=", "WAYLAND_DISPLAY="},
-                        dir + "/kwin.log");
+    kwin_ = StartLogged(
+        {dir + "/bin/kwin_wayland", "--virtual", "--width", "1280", "--height", "1024", "--socket", socket_},
+        {"XDG_RUNTIME_DIR=" + dir, "QT_QPA_PLATFORM=wayland", "DISPLAY=", "WAYLAND_DISPLAY="}, dir + "/kwin.log");
     // It listens once its socket is there, and has its output a moment later.
     ok_ = WaitUntil([&] { return access((dir + "/" + socket_).c_str(), F_OK) == 0; }, 15000) && SleepMs(1000);
     if (!ok_) return;

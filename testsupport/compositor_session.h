@@ -36,9 +36,9 @@ class MutterSession {
 public:
     struct Options {
         std::string modeSpecs = "1280x1024:1024x768:800x600@75";  // MUTTER_DEBUG_DUMMY_MODE_SPECS
-        int monitors = 1;                                          // side by side, the first primary
-        std::string scales;                                        // MUTTER_DEBUG_DUMMY_MONITOR_SCALES
-        bool xwayland = false;                                     // with its X server for X clients
+        int monitors = 1;                                         // side by side, the first primary
+        std::string scales;                                       // MUTTER_DEBUG_DUMMY_MONITOR_SCALES
+        bool xwayland = false;                                    // with its X server for X clients
     };
     // Why it cannot run here (a tool missing); empty when it can.
     static std::string Unavailable();

@@ -16,7 +16,9 @@ inline Found BestMatch(const QImage& haystack, const QImage& needle) {
     Found best;
     const QImage hay = haystack.convertToFormat(QImage::Format_RGB32);
     const QImage pin = needle.convertToFormat(QImage::Format_RGB32);
-    const auto row = [](const QImage& image, int x, int y) { return reinterpret_cast<const QRgb*>(image.constScanLine(y)) + x; };
+    const auto row = [](const QImage& image, int x, int y) {
+        return reinterpret_cast<const QRgb*>(image.constScanLine(y)) + x;
+    };
     for (int y = 0; y + pin.height() <= hay.height(); ++y) {
         for (int x = 0; x + pin.width() <= hay.width(); ++x) {
             // Candidates share the picture's first row; a candidate is given up once it cannot beat the best.

@@ -9,9 +9,9 @@ namespace testsupport {
 void ProgramTest::SetUp() {
     frame::testing::SetMessageBoxHook([this](const std::string& title, const std::string& text) {
         switch (options_.messages) {
-        case Messages::Text: messages_.push_back(text); break;
-        case Messages::TitleAndText: messages_.push_back(title + "|" + text); break;
-        case Messages::NoneExpected: ADD_FAILURE() << "message box " << title << "|" << text; break;
+            case Messages::Text: messages_.push_back(text); break;
+            case Messages::TitleAndText: messages_.push_back(title + "|" + text); break;
+            case Messages::NoneExpected: ADD_FAILURE() << "message box " << title << "|" << text; break;
         }
     });
     if (options_.start) frame::testing::StartProgram();

@@ -32,8 +32,8 @@ PipewireSession::PipewireSession() {
     const std::string& dir = dir_->path();
     chmod(dir.c_str(), 0700);
     const std::string bus = "unix:path=" + dir + "/bus";
-    const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir, "DBUS_SESSION_BUS_ADDRESS=" + bus, "DISPLAY=",
-                                          "WAYLAND_DISPLAY=", "PIPEWIRE_RUNTIME_DIR=" + dir};
+    const std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir, "DBUS_SESSION_BUS_ADDRESS=" + bus,
+                                          "DISPLAY=", "WAYLAND_DISPLAY=", "PIPEWIRE_RUNTIME_DIR=" + dir};
     servers_.push_back(StartLogged({"dbus-daemon", "--session", "--address=" + bus, "--nofork", "--nopidfile"}, env,
                                    dir + "/dbus.log"));
     if (!WaitUntil([&] { return access((dir + "/bus").c_str(), F_OK) == 0; }, 5000)) return;
@@ -49,7 +49,8 @@ PipewireSession::PipewireSession() {
         [&] {
             const auto info = RunCommand({"pactl", "get-default-sink"}, env);
             monitor_ = info.exitCode == 0 ? info.output.substr(0, info.output.find('\n')) : "";
-            return !monitor_.empty() && RunCommand({"pactl", "list", "short", "sinks"}, env).output.find(monitor_) != std::string::npos;
+            return !monitor_.empty() &&
+                   RunCommand({"pactl", "list", "short", "sinks"}, env).output.find(monitor_) != std::string::npos;
         },
         10000);
     if (!ok_) return;
@@ -72,7 +73,11 @@ bool PipewireSession::StartRecording() {
                                   std::to_string(kRecordRate) + " --latency-msec=20 > \"$1\" 2>/dev/null",
                               monitor_, raw});
     // Recording once the stream exists on the server.
-    return recorder_ > 0 && WaitUntil([&] { return RunCommand({"pactl", "list", "short", "source-outputs"}).output.size() > 0; }, 5000);
+    return recorder_ > 0 && WaitUntil(
+                                [&] {
+                                    return RunCommand({"pactl", "list", "short", "source-outputs"}).output.size() > 0;
+                                },
+                                5000);
 }
 
 std::vector<std::int16_t> PipewireSession::StopRecording() {
@@ -115,7 +120,10 @@ Loudness Measure(const std::vector<std::int16_t>& samples) {
 WavSound ReadWav16(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto u16 = [&](std::size_t at) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8)); };
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) |
+                                     (static_cast<unsigned char>(bytes[at + 1]) << 8));
+    };
     const auto u32 = [&](std::size_t at) { return u16(at) | (u16(at + 2) << 16); };
     WavSound sound;
     if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 4, "WAVE") != 0) return sound;

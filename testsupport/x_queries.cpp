@@ -34,8 +34,9 @@ bool WaitForWindowManager(int timeoutMs) {
 std::optional<Geometry> WindowGeometry(unsigned long window) {
     const auto info = RunCommand({"xwininfo", "-id", Id(window)});
     if (info.exitCode != 0) return std::nullopt;
-    return Geometry{FieldAfter(info.output, "Absolute upper-left X:"), FieldAfter(info.output, "Absolute upper-left Y:"),
-                    FieldAfter(info.output, "Width:"), FieldAfter(info.output, "Height:")};
+    return Geometry{FieldAfter(info.output, "Absolute upper-left X:"),
+                    FieldAfter(info.output, "Absolute upper-left Y:"), FieldAfter(info.output, "Width:"),
+                    FieldAfter(info.output, "Height:")};
 }
 
 std::vector<long> FrameExtents(unsigned long window) {
@@ -68,8 +69,7 @@ std::optional<unsigned long> WindowOfProcess(pid_t pid, int timeoutMs) {
     std::optional<unsigned long> found;
     WaitUntil(
         [&] {
-            const auto search =
-                RunCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
+            const auto search = RunCommand({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)});
             if (search.exitCode != 0 || search.output.empty()) return false;
             found = std::strtoul(search.output.c_str(), nullptr, 10);
             return true;

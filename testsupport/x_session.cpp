@@ -8,10 +8,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
-#include <random>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <random>
 #include <stdexcept>
 #include <thread>
 
@@ -106,8 +106,8 @@ XSession::XSession(Options options) {
         hadDisplay_ = true;
         previousDisplay_ = d;
     }
-    const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x" +
-                               std::to_string(options.depth);
+    const std::string screen =
+        std::to_string(options.width) + "x" + std::to_string(options.height) + "x" + std::to_string(options.depth);
     // Servers started with -displayfd all search upwards from :0 and, started at the same moment by
     // parallel tests, can end up reporting one another's display. A random number far above theirs,
     // checked to be this server's own socket, cannot.
@@ -145,7 +145,8 @@ XSession::XSession(Options options) {
         WaitUntil(
             [&] {
                 auto r = RunCommand({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK", "_OB_THEME"});
-                return r.output.find("window id") != std::string::npos && r.output.find("_OB_THEME(") != std::string::npos;
+                return r.output.find("window id") != std::string::npos &&
+                       r.output.find("_OB_THEME(") != std::string::npos;
             },
             5000);
     }

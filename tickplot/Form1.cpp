@@ -32,7 +32,8 @@ void Timer1_Timer() {
     const auto now = static_cast<std::int32_t>(timeGetTime());
     const std::int32_t x = Timer1.interval();
     // Taken modulo 2^32, the difference stays right when the count wraps between two ticks.
-    const auto elapsed = static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(LastTickTime));
+    const auto elapsed =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(LastTickTime));
     const long long y = 500LL - elapsed;
     if (y >= 0 && y <= 500) Picture1.pset(x, static_cast<int>(y), Red);  // elsewhere it would not be seen
     LastTickTime = now;

@@ -98,7 +98,8 @@ Image LandscapePicture() {
             const double far = Ridge(x, 112, 8, 5);
             colour = tools::Mix(colour, tools::Mix(farHills, {0.25, 0.15, 0.35}, (y - far) / 50),
                                 tools::SmoothStep(far - 0.5, far + 0.5, y));
-            for (const auto& [cx, cy, rx, ry] : {std::array{55.0, 175.0, 90.0, 55.0}, std::array{170.0, 185.0, 75.0, 60.0}}) {
+            for (const auto& [cx, cy, rx, ry] :
+                 {std::array{55.0, 175.0, 90.0, 55.0}, std::array{170.0, 185.0, 75.0, 60.0}}) {
                 const double e = std::hypot((x - cx) / rx, (y - cy) / ry);
                 if (e < 1.02) {
                     // Lit from the sun's side, upper right.

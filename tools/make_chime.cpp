@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
             const double attack = std::min(1.0, t / 0.004);  // 4 ms onset: a soft mallet, no click
             double sample = 0.0;
             for (const Partial& p : kPartials) {
-                sample += p.level * std::exp(-p.decay * t) * std::sin(2.0 * std::numbers::pi * strike.frequency * p.ratio * t);
+                sample += p.level * std::exp(-p.decay * t) *
+                          std::sin(2.0 * std::numbers::pi * strike.frequency * p.ratio * t);
             }
             sample *= attack * strike.level;
             left[static_cast<std::size_t>(i)] += sample * toLeft;
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
     }
     double peak = 0.0;
     for (int i = 0; i < frames; ++i) {
-        peak = std::max({peak, std::abs(left[static_cast<std::size_t>(i)]), std::abs(right[static_cast<std::size_t>(i)])});
+        peak =
+            std::max({peak, std::abs(left[static_cast<std::size_t>(i)]), std::abs(right[static_cast<std::size_t>(i)])});
     }
     const double scale = kPeak * 32767.0 / peak;
 
@@ -109,8 +111,10 @@ int main(int argc, char** argv) {
     out.write("data", 4);
     Put32(out, dataBytes);
     for (int i = 0; i < frames; ++i) {
-        Put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(left[static_cast<std::size_t>(i)] * scale))));
-        Put16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(right[static_cast<std::size_t>(i)] * scale))));
+        Put16(out, static_cast<std::uint16_t>(
+                       static_cast<std::int16_t>(std::lround(left[static_cast<std::size_t>(i)] * scale))));
+        Put16(out, static_cast<std::uint16_t>(
+                       static_cast<std::int16_t>(std::lround(right[static_cast<std::size_t>(i)] * scale))));
     }
     if (!out) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);

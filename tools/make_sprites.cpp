@@ -93,8 +93,7 @@ Fighter DrawFighter() {
 }
 
 // One sprite picture: fighter cell on `background`, mask cell `around` with `silhouette` inside.
-Image SpritePicture(const Fighter& fighter, std::uint32_t background, std::uint32_t around,
-                    std::uint32_t silhouette) {
+Image SpritePicture(const Fighter& fighter, std::uint32_t background, std::uint32_t around, std::uint32_t silhouette) {
     Image image{2 * kCell, kCell, std::vector<std::uint32_t>(2 * kCell * kCell)};
     for (int y = 0; y < kCell; ++y) {
         for (int x = 0; x < kCell; ++x) {
@@ -116,8 +115,8 @@ Image SeaTile() {
     for (int y = 0; y < kTile; ++y) {
         for (int x = 0; x < kTile; ++x) {
             // Wavy bands across the tile, two to its height, lightly broken up.
-            const double wave = 0.5 + 0.38 * std::sin(step * 2 * y + 1.3 * std::sin(step * x)) +
-                                0.12 * std::sin(step * (x - y) + 0.5);
+            const double wave =
+                0.5 + 0.38 * std::sin(step * 2 * y + 1.3 * std::sin(step * x)) + 0.12 * std::sin(step * (x - y) + 0.5);
             const int level = std::clamp(static_cast<int>(wave * blues.size()), 0, static_cast<int>(blues.size()) - 1);
             image.pixels[y * kTile + x] = blues[level];
         }

@@ -15,9 +15,8 @@ void Command1_Click() {
 // Errors are ignored: before a load the buffer has no element 0, and nothing plays.
 // SND_ASYNC: returns at once. SND_MEMORY: the first argument is the WAV image itself.
 void Command2_Click() {
-    frame::ResumeNext([] {
-        sndPlaySoundA(reinterpret_cast<LPCSTR>(frame::FirstElement(WaveData)), SND_ASYNC | SND_MEMORY);
-    });
+    frame::ResumeNext(
+        [] { sndPlaySoundA(reinterpret_cast<LPCSTR>(frame::FirstElement(WaveData)), SND_ASYNC | SND_MEMORY); });
 }
 
 }  // namespace

@@ -87,7 +87,9 @@ int FirstRunChild(const char* pathName) {
     DrawBlend(dcs.dc1, dcs.dc2, dcs.dc3, kSize, kSize);
     const auto drawn = std::chrono::steady_clock::now();
     getrusage(RUSAGE_SELF, &after);
-    const auto ns = [](auto d) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count()); };
+    const auto ns = [](auto d) {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(d).count());
+    };
     std::printf("%lld %lld %ld\n", ns(prepared - start), ns(drawn - prepared), after.ru_minflt - before.ru_minflt);
     std::fflush(stdout);
     ReleasePlanes();
@@ -116,7 +118,8 @@ void BM_FirstRun(benchmark::State& state, KernelPath path) {
         close(out[1]);
         char text[128] = {};
         std::size_t length = 0;
-        for (ssize_t got; length + 1 < sizeof text && (got = read(out[0], text + length, sizeof text - 1 - length)) > 0;)
+        for (ssize_t got;
+             length + 1 < sizeof text && (got = read(out[0], text + length, sizeof text - 1 - length)) > 0;)
             length += static_cast<std::size_t>(got);
         close(out[0]);
         int status = 0;
@@ -205,14 +208,17 @@ void RegisterAll() {
         if (!gdi32::PathAvailable(path)) continue;
         const std::string name = gdi32::PathName(path);
         benchmark::RegisterBenchmark(("BM_FirstRun/" + name).c_str(), BM_FirstRun, path)
-            ->Iterations(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
+            ->Iterations(1)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
     }
     for (const KernelPath path : kPaths) {
         if (!gdi32::PathAvailable(path)) continue;
         const std::string name = gdi32::PathName(path);
         benchmark::RegisterBenchmark(("BM_PreparePlanes/" + name).c_str(), BM_PreparePlanes, path)
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("BM_DrawBlend/" + name).c_str(), BM_DrawBlend, path)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_DrawBlend/" + name).c_str(), BM_DrawBlend, path)
+            ->Unit(benchmark::kMicrosecond);
     }
     struct Blit {
         const char* name;
@@ -220,8 +226,8 @@ void RegisterAll() {
         DWORD rop;
     };
     const Blit blits[] = {
-        {"SRCCOPY_8bit", 8, SRCCOPY},     {"SRCINVERT_8bit", 8, SRCINVERT},   {"PATINVERT_8bit", 8, PATINVERT},
-        {"PSDPxax_8bit", 8, 0x00B8074A},  {"SRCCOPY_32bit", 32, SRCCOPY},     {"SRCINVERT_32bit", 32, SRCINVERT},
+        {"SRCCOPY_8bit", 8, SRCCOPY},       {"SRCINVERT_8bit", 8, SRCINVERT}, {"PATINVERT_8bit", 8, PATINVERT},
+        {"PSDPxax_8bit", 8, 0x00B8074A},    {"SRCCOPY_32bit", 32, SRCCOPY},   {"SRCINVERT_32bit", 32, SRCINVERT},
         {"PATINVERT_32bit", 32, PATINVERT},
     };
     for (const KernelPath path : kPaths) {
@@ -231,7 +237,10 @@ void RegisterAll() {
                                          BM_BitBlt, path, blit.bitCount, blit.rop)
                 ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::RegisterBenchmark("BM_Memcpy", BM_Memcpy)->Arg(1024 * 768)->Arg(1024 * 768 * 4)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_Memcpy", BM_Memcpy)
+        ->Arg(1024 * 768)
+        ->Arg(1024 * 768 * 4)
+        ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_TrueColourToPalette", BM_TrueColourToPalette)->Unit(benchmark::kMicrosecond);
 }
 

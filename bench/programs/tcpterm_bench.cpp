@@ -21,7 +21,8 @@ constexpr qint64 kMiB = 1024 * 1024;
 
 std::string Lines(qint64 size) {
     std::string text;
-    for (int i = 0; static_cast<qint64>(text.size()) < size; ++i) text += "line " + std::to_string(i) + " abcdefghijklmnopqrstuvwxyz0123456789\r\n";
+    for (int i = 0; static_cast<qint64>(text.size()) < size; ++i)
+        text += "line " + std::to_string(i) + " abcdefghijklmnopqrstuvwxyz0123456789\r\n";
     text.resize(static_cast<size_t>(size - 2));
     return text + "\r\n";
 }
@@ -39,7 +40,8 @@ double AppendMicroseconds(const frame::TextBox& box, const std::string& chunk, i
 }  // namespace
 
 int main() {
-    frame::testing::SetMessageBoxHook([](const std::string&, const std::string& text) { std::printf("message: %s\n", text.c_str()); });
+    frame::testing::SetMessageBoxHook(
+        [](const std::string&, const std::string& text) { std::printf("message: %s\n", text.c_str()); });
     frame::testing::StartProgram();
     const frame::TextBox text1("Text1"), text2("Text2"), text4("Text4");
     QTcpServer server;
@@ -69,7 +71,8 @@ int main() {
         if (shown >= kTotal) break;
     }
     const bool whole = text4.text().ends_with(data.substr(data.size() - 4096));
-    std::printf("tcpterm: 16 MiB in 4 KiB writes shown in %.0f ms (%s)\n", reached[16], whole ? "all bytes, in order" : "INCOMPLETE");
+    std::printf("tcpterm: 16 MiB in 4 KiB writes shown in %.0f ms (%s)\n", reached[16],
+                whole ? "all bytes, in order" : "INCOMPLETE");
     std::printf("tcpterm: first MiB %.1f ms, last MiB %.1f ms\n", reached[1], reached[16] - reached[15]);
 
     const std::string chunk = Lines(4096);

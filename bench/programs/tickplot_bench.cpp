@@ -52,12 +52,13 @@ int main() {
     timer.setEnabled(false);
     std::vector<int> late;
     winmm::SetClockForTesting(nullptr);
-    for (size_t i = 1; i < readings.size(); ++i) late.push_back(static_cast<int>(readings[i] - readings[i - 1]) - requested[i]);
+    for (size_t i = 1; i < readings.size(); ++i)
+        late.push_back(static_cast<int>(readings[i] - readings[i - 1]) - requested[i]);
     std::sort(late.begin(), late.end());
     const int median = late[late.size() / 2];
     const int p95 = late[late.size() * 95 / 100];
-    std::printf("tickplot: %zu ticks of 2..%d ms: lateness median %d ms, 95th percentile %d ms, worst %d ms\n", late.size(),
-                requested.back(), median, p95, late.back());
+    std::printf("tickplot: %zu ticks of 2..%d ms: lateness median %d ms, 95th percentile %d ms, worst %d ms\n",
+                late.size(), requested.back(), median, p95, late.back());
     frame::testing::Shutdown();
     return 0;
 }

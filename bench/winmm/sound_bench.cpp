@@ -35,7 +35,9 @@ public:
     void Report(benchmark::State& state) {
         if (samples_.empty()) return;
         std::sort(samples_.begin(), samples_.end());
-        const auto at = [&](double q) { return samples_[static_cast<std::size_t>(q * (samples_.size() - 1))] * 1000.0; };
+        const auto at = [&](double q) {
+            return samples_[static_cast<std::size_t>(q * (samples_.size() - 1))] * 1000.0;
+        };
         state.counters["p50_ms"] = at(0.5);
         state.counters["p99_ms"] = at(0.99);
         state.counters["max_ms"] = samples_.back() * 1000.0;

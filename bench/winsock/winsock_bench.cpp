@@ -10,8 +10,8 @@
 #include <future>
 
 #include "event_log.h"
-#include "platform/codepage.h"
 #include "loopback_peer.h"
+#include "platform/codepage.h"
 #include "winsock/winsock_control.h"
 
 namespace {
@@ -46,7 +46,8 @@ void BM_ReceiveThroughDataArrival(benchmark::State& state) {
             ++events;
             buffer.resize(static_cast<std::size_t>(total));
             control.Invoke(winsock::GetData, {&buffer, std::monostate{}, total});
-            intact = intact && std::equal(buffer.begin(), buffer.end(), pattern.begin() + static_cast<std::ptrdiff_t>(received));
+            intact = intact &&
+                     std::equal(buffer.begin(), buffer.end(), pattern.begin() + static_cast<std::ptrdiff_t>(received));
             received += buffer.size();
             log.events.clear();
         };

@@ -43,9 +43,7 @@ class ChannelMask {
 public:
     ChannelMask() = default;
     explicit ChannelMask(std::uint32_t mask)
-        : mask_(mask),
-          shift_(mask == 0 ? 0 : std::countr_zero(mask)),
-          bits_(std::popcount(mask)) {
+        : mask_(mask), shift_(mask == 0 ? 0 : std::countr_zero(mask)), bits_(std::popcount(mask)) {
         if (bits_ <= 8) {
             // Replicating the bits from the top keeps 0 at 0 and the full value at 255.
             for (std::uint32_t value = 0; value < (1u << bits_); ++value) {
@@ -92,7 +90,7 @@ struct BitMasks {
 struct Layout {
     BITMAPINFOHEADER info{};
     bool topDown = false;
-    std::array<std::uint32_t, 3> masks{};  // red, green, blue; used for 16 and 32 bits
+    std::array<std::uint32_t, 3> masks{};      // red, green, blue; used for 16 and 32 bits
     std::array<std::uint32_t, 256> palette{};  // entries past the file's table stay black
     std::size_t pixelOffset = 0;
 };
@@ -119,10 +117,8 @@ std::optional<DecodeError> ReadHeaders(Bytes bytes, Layout& layout) {
         case kInfoV2HeaderSize:
         case kInfoV3HeaderSize:
         case kV4HeaderSize:
-        case kV5HeaderSize:
-            break;
-        default:
-            return Fail("unsupported header size");
+        case kV5HeaderSize: break;
+        default: return Fail("unsupported header size");
     }
     const std::size_t headerEnd = kFileHeaderSize + info.biSize;
     if (bytes.size() < headerEnd) {
@@ -150,15 +146,14 @@ std::optional<DecodeError> ReadHeaders(Bytes bytes, Layout& layout) {
         return Fail("planes must be 1");
     }
     const WORD bitCount = info.biBitCount;
-    const bool knownDepth = core ? (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24)
-                                 : (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
-                                    bitCount == 24 || bitCount == 32);
+    const bool knownDepth =
+        core ? (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24)
+             : (bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32);
     if (!knownDepth) {
         return Fail("unsupported bit count");
     }
     switch (info.biCompression) {
-        case BI_RGB:
-            break;
+        case BI_RGB: break;
         case BI_RLE8:
             if (bitCount != 8) return Fail("compression does not match bit count");
             break;
@@ -169,8 +164,7 @@ std::optional<DecodeError> ReadHeaders(Bytes bytes, Layout& layout) {
         case BI_ALPHABITFIELDS:
             if (bitCount != 16 && bitCount != 32) return Fail("compression does not match bit count");
             break;
-        default:
-            return Fail("unsupported compression");
+        default: return Fail("unsupported compression");
     }
 
     if (info.biWidth <= 0) {
@@ -227,8 +221,8 @@ std::optional<DecodeError> ReadHeaders(Bytes bytes, Layout& layout) {
         for (std::size_t i = 0; i < entries; ++i) {
             const std::size_t entry = tableStart + i * entrySize;
             // RGBQUAD and RGBTRIPLE both start blue, green, red.
-            layout.palette[i] = (std::uint32_t{bytes[entry + 2]} << 16) | (std::uint32_t{bytes[entry + 1]} << 8) |
-                                bytes[entry];
+            layout.palette[i] =
+                (std::uint32_t{bytes[entry + 2]} << 16) | (std::uint32_t{bytes[entry + 1]} << 8) | bytes[entry];
         }
     }
 
@@ -291,8 +285,7 @@ void DecodeRows(Bytes data, const Layout& layout, std::size_t stride, Image& ima
                     target[x] = plain32 ? (value & 0x00FFFFFF) : masks.Colour(value);
                 }
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 }

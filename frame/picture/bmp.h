@@ -31,7 +31,6 @@ std::variant<Image, DecodeError> DecodeBmp(std::span<const std::uint8_t> bytes);
 // Writes a bottom-up BI_RGB file with a BITMAPINFOHEADER. bitCount is 8, 24 or 32; for 8 the
 // palette holds 1 to 256 colours (0x00RRGGBB) and every pixel must be one of them.
 // Throws std::invalid_argument for a bit count, size or palette it cannot write.
-std::vector<std::uint8_t> EncodeBmp(const Image& image, int bitCount,
-                                    std::span<const std::uint32_t> palette = {});
+std::vector<std::uint8_t> EncodeBmp(const Image& image, int bitCount, std::span<const std::uint32_t> palette = {});
 
 }  // namespace frame::picture

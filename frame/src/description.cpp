@@ -141,9 +141,7 @@ void ApplySetting(Settings& settings, std::string_view word, int line) {
 
 }  // namespace
 
-std::string ControlDescription::FullName() const {
-    return index ? name + "(" + std::to_string(*index) + ")" : name;
-}
+std::string ControlDescription::FullName() const { return index ? name + "(" + std::to_string(*index) + ")" : name; }
 
 FormDescription ParseFormDescription(std::string_view text) {
     FormDescription description;

@@ -29,13 +29,11 @@ namespace detail {
 void RaiseBindFailure(platform::BindFailure failure, std::string_view library, std::string_view entry) {
     const std::string lib(library), name(entry);
     switch (failure) {
-        case platform::BindFailure::NoLibrary:
-            Raise(errors::DllLoad, "DLL 読み込みのエラーです。(" + lib + ")");
+        case platform::BindFailure::NoLibrary: Raise(errors::DllLoad, "DLL 読み込みのエラーです。(" + lib + ")");
         case platform::BindFailure::WrongSignature:
             Raise(errors::BadDllCallingConvention, "DLL 呼び出し規約が不正です。(" + lib + " の " + name + ")");
         case platform::BindFailure::NoEntry:
-        case platform::BindFailure::None:
-            break;
+        case platform::BindFailure::None: break;
     }
     Raise(errors::DllEntryNotFound, "DLL エントリ ポイント " + name + " が " + lib + " に見つかりません。");
 }

@@ -56,7 +56,8 @@ void CheckBindings(const FormDescription& description) {
             const HandlerEntry* entry = FindHandler(binding.handler);
             if (entry == nullptr) throw std::invalid_argument("no handler " + binding.handler + " for " + c.FullName());
             if (ShapeOf(*entry) != event->shape) {
-                throw std::invalid_argument("handler " + binding.handler + " has the wrong parameters for " + binding.event);
+                throw std::invalid_argument("handler " + binding.handler + " has the wrong parameters for " +
+                                            binding.event);
             }
         }
     };

@@ -19,8 +19,8 @@ namespace frame {
 Picture DecodePicture(std::span<const std::uint8_t> bytes, std::string_view nameForErrors) {
     auto decoded = picture::DecodeBmp(bytes);
     if (auto* error = std::get_if<picture::DecodeError>(&decoded)) {
-        Raise(errors::InvalidPicture,
-              StandardDescription(errors::InvalidPicture) + " (" + std::string(nameForErrors) + ": " + error->reason + ")");
+        Raise(errors::InvalidPicture, StandardDescription(errors::InvalidPicture) + " (" + std::string(nameForErrors) +
+                                          ": " + error->reason + ")");
     }
     auto& image = std::get<picture::Image>(decoded);
     auto data = std::make_shared<PictureData>();
@@ -55,7 +55,9 @@ Picture LoadPicture(std::string_view path) {
 
 void MsgBox(std::string_view text) { MsgBox(text, ProgramName()); }
 
-void MsgBox(std::string_view text, std::string_view title) { detail::ShowMessageBox(std::string(title), std::string(text)); }
+void MsgBox(std::string_view text, std::string_view title) {
+    detail::ShowMessageBox(std::string(title), std::string(text));
+}
 
 std::string CStr(long long number) { return std::to_string(number); }
 std::string CStr(int number) { return std::to_string(number); }

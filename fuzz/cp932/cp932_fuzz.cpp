@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(CountLowBytes(text) == CountLowBytes(bytes));
     // Decoding in two arrivals loses nothing below 0x3F either, wherever the cut falls.
     const std::size_t cut = size == 0 ? 0 : data[0] % (size + 1);
-    const std::string halves = kernel32::Utf8FromCp932(bytes.substr(0, cut)) + kernel32::Utf8FromCp932(bytes.substr(cut));
+    const std::string halves =
+        kernel32::Utf8FromCp932(bytes.substr(0, cut)) + kernel32::Utf8FromCp932(bytes.substr(cut));
     Check(IsValidUtf8(halves));
     Check(CountLowBytes(halves) == CountLowBytes(bytes));
 

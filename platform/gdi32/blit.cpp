@@ -32,8 +32,8 @@ struct Translation {
     Rgb monoBackground = 0;
 };
 
-void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView& to, bool monoByDcColours,
-                     Rgb destText, Rgb destBackground, Rgb sourceBackground) {
+void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView& to, bool monoByDcColours, Rgb destText,
+                     Rgb destBackground, Rgb sourceBackground) {
     using Kind = Translation::Kind;
     const bool fromIndexed = from.bitCount <= 8, toIndexed = to.bitCount <= 8;
     if (monoByDcColours && from.bitCount == 1) {
@@ -52,7 +52,8 @@ void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView&
     if (monoByDcColours && to.bitCount == 1) {
         if (fromIndexed) {
             t.kind = Kind::IndexMap;
-            for (int i = 0; i < 256; ++i) t.indexMap[static_cast<std::size_t>(i)] = (*from.table)[i] == sourceBackground;
+            for (int i = 0; i < 256; ++i)
+                t.indexMap[static_cast<std::size_t>(i)] = (*from.table)[i] == sourceBackground;
         } else {
             t.kind = Kind::ColourToMono;
             t.monoBackground = Representable(from.bitCount, sourceBackground);
@@ -77,36 +78,45 @@ void MakeTranslation(Translation& t, const SurfaceView& from, const SurfaceView&
 void Translate(const Translation& t, std::uint32_t* v, int n) {
     using Kind = Translation::Kind;
     switch (t.kind) {
-    case Kind::None:
-    case Kind::ColourToColour:
-        return;
-    case Kind::IndexMap:
-        for (int i = 0; i < n; ++i) v[i] = t.indexMap[v[i] & 0xFFu];
-        return;
-    case Kind::IndexToColour:
-        for (int i = 0; i < n; ++i) v[i] = t.colourOf.colours[v[i] & 0xFFu];
-        return;
-    case Kind::ColourToIndex: {
-        std::uint32_t lastIn = std::numeric_limits<std::uint32_t>::max(), lastOut = 0;
-        for (int i = 0; i < n; ++i) {
-            if (v[i] != lastIn) {
-                lastIn = v[i];
-                lastOut = t.matcher->Find(v[i]);
+        case Kind::None:
+        case Kind::ColourToColour: return;
+        case Kind::IndexMap:
+            for (int i = 0; i < n; ++i) v[i] = t.indexMap[v[i] & 0xFFu];
+            return;
+        case Kind::IndexToColour:
+            for (int i = 0; i < n; ++i) v[i] = t.colourOf.colours[v[i] & 0xFFu];
+            return;
+        case Kind::ColourToIndex: {
+            std::uint32_t lastIn = std::numeric_limits<std::uint32_t>::max(), lastOut = 0;
+            for (int i = 0; i < n; ++i) {
+                if (v[i] != lastIn) {
+                    lastIn = v[i];
+                    lastOut = t.matcher->Find(v[i]);
+                }
+                v[i] = lastOut;
             }
-            v[i] = lastOut;
+            return;
         }
-        return;
-    }
-    case Kind::ColourToMono:
-        for (int i = 0; i < n; ++i) v[i] = v[i] == t.monoBackground ? 1u : 0u;
-        return;
+        case Kind::ColourToMono:
+            for (int i = 0; i < n; ++i) v[i] = v[i] == t.monoBackground ? 1u : 0u;
+            return;
     }
 }
 
 // Buffers kept from call to call, one set per thread, so a blit allocates only when it needs more
 // room than any before it on that thread. Each user within one blit has a slot of its own. Never
 // freed, so a blit made while statics are destroyed at exit still finds them.
-enum class Slot { SourceBytes, SourceValues, RowValues, PatternBytes, PatternValues, PatternTile, PatternBuilt, Snapshot, Count };
+enum class Slot {
+    SourceBytes,
+    SourceValues,
+    RowValues,
+    PatternBytes,
+    PatternValues,
+    PatternTile,
+    PatternBuilt,
+    Snapshot,
+    Count
+};
 
 std::uint32_t* Scratch(Slot slot, std::size_t words) {
     thread_local auto* buffers = new std::array<std::vector<std::uint32_t>, static_cast<std::size_t>(Slot::Count)>;
@@ -158,7 +168,8 @@ public:
         if (from == 24 && to == 32) {
             const std::uint8_t* in = row + static_cast<std::ptrdiff_t>(x) * 3;
             for (int i = 0; i < n_; ++i, in += 3) {
-                const std::uint32_t v = in[0] | (static_cast<std::uint32_t>(in[1]) << 8) | (static_cast<std::uint32_t>(in[2]) << 16);
+                const std::uint32_t v =
+                    in[0] | (static_cast<std::uint32_t>(in[1]) << 8) | (static_cast<std::uint32_t>(in[2]) << 16);
                 std::memcpy(out + 4 * i, &v, 4);
             }
             return out;
@@ -315,8 +326,8 @@ bool RunBlit(const BlitSpec& spec) {
     if (usesPattern && spec.brush.kind == BrushSpec::Kind::Hollow) return true;  // a hollow brush paints nothing
     if (spec.destWidth <= 0 || spec.destHeight <= 0) return true;
 
-    const bool scaled = src && (spec.srcWidth != spec.destWidth || spec.srcHeight != spec.destHeight ||
-                                spec.mirrorX || spec.mirrorY);
+    const bool scaled =
+        src && (spec.srcWidth != spec.destWidth || spec.srcHeight != spec.destHeight || spec.mirrorX || spec.mirrorY);
     if (scaled && (spec.srcWidth <= 0 || spec.srcHeight <= 0)) return true;
     long long x0 = std::max<long long>(spec.destX, 0);
     long long x1 = std::min<long long>(spec.destX + spec.destWidth, dst.width);
@@ -353,7 +364,8 @@ bool RunBlit(const BlitSpec& spec) {
             auto* snapshot = reinterpret_cast<std::uint8_t*>(
                 Scratch(Slot::Snapshot, (static_cast<std::size_t>(last - first) * stride + 3) / 4));
             for (long long y = first; y < last; ++y)
-                std::memcpy(snapshot + static_cast<std::size_t>(y - first) * stride, src->Row(static_cast<int>(y)), stride);
+                std::memcpy(snapshot + static_cast<std::size_t>(y - first) * stride, src->Row(static_cast<int>(y)),
+                            stride);
             source.bits = snapshot;
             source.height = static_cast<int>(last - first);
             source.topDown = true;
@@ -365,14 +377,15 @@ bool RunBlit(const BlitSpec& spec) {
     Translation translation;
     if (src)
         MakeTranslation(translation, source, dst, spec.monoByDcColours, spec.destText, spec.destBackground,
-                                      spec.sourceBackground);
+                        spec.sourceBackground);
 
     // Whole rows that follow each other in memory on both sides, in the same order, are one long
     // row, so the kernels run over the whole rectangle at once. A span that needs a buffer of its own
     // stays row by row when large, so the buffers stay small.
     SurfaceView target = dst;
     const bool solidPattern = !(spec.brush.kind == BrushSpec::Kind::Pattern && spec.brush.pattern);
-    const bool needsBuffer = usesPattern || (src && (translation.kind != Translation::Kind::None || source.bitCount < 8));
+    const bool needsBuffer =
+        usesPattern || (src && (translation.kind != Translation::Kind::None || source.bitCount < 8));
     if (!scaled && y1 - y0 > 1 && WholeRows(dst, x0, x1) && (!usesPattern || solidPattern) &&
         (!src || (WholeRows(source, x0 + offsetX, x1 + offsetX) && source.topDown == dst.topDown)) &&
         (!needsBuffer || (x1 - x0) * (y1 - y0) <= kOneRowLimit)) {

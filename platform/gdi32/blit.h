@@ -20,9 +20,7 @@ struct SurfaceView {
     bool topDown = true;
     const ColorTable* table = nullptr;  // the colours of an indexed format (1, 4, 8 bits per pixel)
 
-    std::uint8_t* Row(int y) const {
-        return bits + static_cast<std::ptrdiff_t>(topDown ? y : height - 1 - y) * stride;
-    }
+    std::uint8_t* Row(int y) const { return bits + static_cast<std::ptrdiff_t>(topDown ? y : height - 1 - y) * stride; }
     std::size_t Bytes() const { return static_cast<std::size_t>(stride) * static_cast<std::size_t>(height); }
 };
 

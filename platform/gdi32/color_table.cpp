@@ -59,7 +59,8 @@ NearestColour::NearestColour(std::span<const Rgb> entries) {
             else if (high < 0) pick = low;
             else if (v - low != high - v) pick = v - low < high - v ? low : high;
             else pick = indexAt[static_cast<std::size_t>(low)] < indexAt[static_cast<std::size_t>(high)] ? low : high;
-            axisLookup_[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>(indexAt[static_cast<std::size_t>(pick)]);
+            axisLookup_[static_cast<std::size_t>(v)] =
+                static_cast<std::uint8_t>(indexAt[static_cast<std::size_t>(pick)]);
         }
         return;
     }
@@ -101,8 +102,7 @@ std::uint8_t NearestColour::Find(Rgb colour) {
 std::uint8_t NearestColour::Search(Rgb colour) {
     const int r = Red(colour), g = Green(colour), b = Blue(colour);
     Cell& coarse = coarse_[static_cast<std::size_t>(((r >> 5) << 6) | ((g >> 5) << 3) | (b >> 5))];
-    if (!coarse.ready)
-        BuildCell(coarse, all_.data(), static_cast<int>(all_.size()), r & ~31, g & ~31, b & ~31, 32);
+    if (!coarse.ready) BuildCell(coarse, all_.data(), static_cast<int>(all_.size()), r & ~31, g & ~31, b & ~31, 32);
     Cell& fine = fine_[static_cast<std::size_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3))];
     if (!fine.ready) {
         std::uint8_t parent[256];
@@ -126,8 +126,8 @@ std::uint8_t NearestColour::Search(Rgb colour) {
 // Keeps the entries of `parent` that are nearest (or tied nearest) for at least one colour of the
 // cell. Against a pivot p, entry e can win at q only where |q-e|^2 - |q-p|^2 = |e|^2 - |p|^2 - 2 q.(e-p)
 // is <= 0; that difference is linear in q, so its least value over the cell is at one corner.
-void NearestColour::BuildCell(Cell& cell, const std::uint8_t* parent, int parentCount, int lowR, int lowG,
-                              int lowB, int size) {
+void NearestColour::BuildCell(Cell& cell, const std::uint8_t* parent, int parentCount, int lowR, int lowG, int lowB,
+                              int size) {
     const int highR = lowR + size - 1, highG = lowG + size - 1, highB = lowB + size - 1;
     const int midR = lowR + size / 2, midG = lowG + size / 2, midB = lowB + size / 2;
     int pivot = parent[0];
@@ -167,7 +167,8 @@ bool ColorTable::SameAs(const ColorTable& other) const {
 
 NearestColour& ColorTable::Matcher() const {
     if (!matcher_)
-        matcher_ = std::make_unique<NearestColour>(std::span<const Rgb>(colours_.data(), static_cast<std::size_t>(count_)));
+        matcher_ =
+            std::make_unique<NearestColour>(std::span<const Rgb>(colours_.data(), static_cast<std::size_t>(count_)));
     return *matcher_;
 }
 

@@ -14,12 +14,8 @@ namespace gdi32 {
 // A colour as a 32-bit DIB stores it: 0x00RRGGBB (bytes B, G, R, 0 in memory).
 using Rgb = std::uint32_t;
 
-constexpr Rgb RgbOf(COLORREF c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
-constexpr COLORREF ColorRefOf(Rgb c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
+constexpr Rgb RgbOf(COLORREF c) { return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
+constexpr COLORREF ColorRefOf(Rgb c) { return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu); }
 
 // Finds, for any colour, the lowest index of the table entry nearest to it (least squared RGB
 // distance; an exact match is distance 0). Exact for every colour, and never a scan of the whole
@@ -50,16 +46,15 @@ private:
     };
 
     std::uint8_t Search(Rgb colour);
-    void BuildCell(Cell& cell, const std::uint8_t* parent, int parentCount, int lowR, int lowG, int lowB,
-                   int size);
+    void BuildCell(Cell& cell, const std::uint8_t* parent, int parentCount, int lowR, int lowG, int lowB, int size);
 
     std::vector<Entry> entries_;  // distinct colours, each at its lowest index, in index order
     int axisShift_ = -1;
     std::array<std::uint8_t, 256> axisLookup_{};
-    std::vector<std::uint8_t> all_;  // 0, 1, ..., entries_.size() - 1
-    std::vector<Cell> coarse_;       // 8 x 8 x 8 cells of 32 levels per channel
-    std::vector<Cell> fine_;         // 32 x 32 x 32 cells of 8 levels per channel
-    std::vector<std::uint8_t> pool_;  // candidate lists: positions in entries_, ascending
+    std::vector<std::uint8_t> all_;        // 0, 1, ..., entries_.size() - 1
+    std::vector<Cell> coarse_;             // 8 x 8 x 8 cells of 32 levels per channel
+    std::vector<Cell> fine_;               // 32 x 32 x 32 cells of 8 levels per channel
+    std::vector<std::uint8_t> pool_;       // candidate lists: positions in entries_, ascending
     std::vector<std::uint32_t> cacheKey_;  // colour | 1 << 24 when the slot holds an answer
     std::vector<std::uint8_t> cacheIndex_;
 };

@@ -9,8 +9,8 @@
 #include "display_caps.h"
 #include "objects.h"
 #include "pixel_format.h"
-#include "rop.h"
 #include "platform/image_bitmaps.h"
+#include "rop.h"
 
 namespace gdi32 {
 namespace {
@@ -50,10 +50,10 @@ std::optional<DibLayout> ReadDibLayout(const BITMAPINFO* info) {
     if (!FormatFor(bitCount)) return std::nullopt;
     if (header.biCompression == BI_BITFIELDS) {
         // Only the masks that describe the plain 5-5-5 and 8-8-8 layouts.
-        const bool plain16 = bitCount == 16 && MaskAt(*info, 0) == 0x7C00 && MaskAt(*info, 1) == 0x03E0 &&
-                             MaskAt(*info, 2) == 0x001F;
-        const bool plain32 = bitCount == 32 && MaskAt(*info, 0) == 0xFF0000 && MaskAt(*info, 1) == 0xFF00 &&
-                             MaskAt(*info, 2) == 0xFF;
+        const bool plain16 =
+            bitCount == 16 && MaskAt(*info, 0) == 0x7C00 && MaskAt(*info, 1) == 0x03E0 && MaskAt(*info, 2) == 0x001F;
+        const bool plain32 =
+            bitCount == 32 && MaskAt(*info, 0) == 0xFF0000 && MaskAt(*info, 1) == 0xFF00 && MaskAt(*info, 2) == 0xFF;
         if (!plain16 && !plain32) return std::nullopt;
     } else if (header.biCompression != BI_RGB) {
         return std::nullopt;
@@ -212,9 +212,7 @@ BOOL BitBlt(HDC hdc, int x, int y, int cx, int cy, HDC hdcSrc, int x1, int y1, D
     return Blit(hdc, x, y, cx, cy, hdcSrc, x1, y1, rop, true);
 }
 
-BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
-    return Blit(hdc, x, y, w, h, nullptr, 0, 0, rop, false);
-}
+BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) { return Blit(hdc, x, y, w, h, nullptr, 0, 0, rop, false); }
 
 int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, int xSrc, int ySrc, int SrcWidth,
                   int SrcHeight, const void* lpBits, const BITMAPINFO* lpbmi, UINT iUsage, DWORD rop) {
@@ -223,8 +221,13 @@ int StretchDIBits(HDC hdc, int xDest, int yDest, int DestWidth, int DestHeight, 
     if (DestWidth == 0 || DestHeight == 0 || SrcWidth == 0 || SrcHeight == 0) return 0;
     const std::optional<DibLayout> layout = ReadDibLayout(lpbmi);
     if (!layout) return 0;
-    const SurfaceView source{static_cast<std::uint8_t*>(const_cast<void*>(lpBits)), layout->width, layout->height,
-                             layout->stride, layout->bitCount, layout->topDown, layout->table.get()};
+    const SurfaceView source{static_cast<std::uint8_t*>(const_cast<void*>(lpBits)),
+                             layout->width,
+                             layout->height,
+                             layout->stride,
+                             layout->bitCount,
+                             layout->topDown,
+                             layout->table.get()};
     BlitSpec spec;
     spec.destination = SurfaceOf(*dc);
     if (!spec.destination) return 0;
@@ -280,15 +283,15 @@ int GetDeviceCaps(HDC hdc, int index) {
     if (!Objects().FindDc(HandleOf(hdc))) return 0;
     const DisplayCaps caps = CurrentDisplayCaps();
     switch (index) {
-    case HORZRES: return caps.width;
-    case VERTRES: return caps.height;
-    case BITSPIXEL: return caps.bitsPerPixel;
-    case PLANES: return 1;
-    case NUMCOLORS: return caps.bitsPerPixel <= 8 ? 1 << caps.bitsPerPixel : -1;
-    case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    case VREFRESH: return caps.refreshRate;
-    default: return 0;
+        case HORZRES: return caps.width;
+        case VERTRES: return caps.height;
+        case BITSPIXEL: return caps.bitsPerPixel;
+        case PLANES: return 1;
+        case NUMCOLORS: return caps.bitsPerPixel <= 8 ? 1 << caps.bitsPerPixel : -1;
+        case LOGPIXELSX:
+        case LOGPIXELSY: return 96;
+        case VREFRESH: return caps.refreshRate;
+        default: return 0;
     }
 }
 

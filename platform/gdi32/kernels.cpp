@@ -7,8 +7,7 @@ namespace {
 
 KernelPath BestPath() {
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vbmi"))
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi"))
         return KernelPath::Avx512;
     if (__builtin_cpu_supports("avx2")) return KernelPath::Avx2;
     return KernelPath::Portable;
@@ -16,9 +15,9 @@ KernelPath BestPath() {
 
 const Kernels& TableOf(KernelPath path) {
     switch (path) {
-    case KernelPath::Avx512: return Avx512Kernels();
-    case KernelPath::Avx2: return Avx2Kernels();
-    default: return PortableKernels();
+        case KernelPath::Avx512: return Avx512Kernels();
+        case KernelPath::Avx2: return Avx2Kernels();
+        default: return PortableKernels();
     }
 }
 
@@ -44,9 +43,9 @@ bool ForceKernelPath(KernelPath path) {
 
 const char* PathName(KernelPath path) {
     switch (path) {
-    case KernelPath::Avx512: return "avx512";
-    case KernelPath::Avx2: return "avx2";
-    default: return "portable";
+        case KernelPath::Avx512: return "avx512";
+        case KernelPath::Avx2: return "avx2";
+        default: return "portable";
     }
 }
 

@@ -90,8 +90,8 @@ bool IsIdentity(const std::uint8_t* map) { return std::memcmp(map, kIdentity.dat
 AVX2 inline __m128i Gather16(const std::uint8_t* p, int step, const __m128i* shuffles) {
     __m128i result = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), shuffles[0]);
     for (int c = 1; c < step; ++c)
-        result = _mm_or_si128(result, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * c)),
-                                                        shuffles[c]));
+        result = _mm_or_si128(
+            result, _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * c)), shuffles[c]));
     return result;
 }
 

@@ -25,7 +25,8 @@ AVX512 inline __m512i LoadFirst(const std::uint8_t* p, std::size_t count) {
 }
 
 template <unsigned R>
-AVX512 void RopRow(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n, const ResultMask& mask) {
+AVX512 void RopRow(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p, std::size_t n,
+                   const ResultMask& mask) {
     constexpr bool usesS = RopUsesSource(R), usesP = RopUsesPattern(R), usesD = RopUsesDestination(R);
     // The 16-byte mask four times (GCC 12's broadcast intrinsic warns about its own undefined operand).
     alignas(64) std::uint8_t keepBytes[64];
@@ -41,7 +42,8 @@ AVX512 void RopRow(std::uint8_t* d, const std::uint8_t* s, const std::uint8_t* p
         const std::size_t rest = n - i;
         const __m512i vd = usesD ? LoadFirst(d + i, rest) : zero, vs = usesS ? LoadFirst(s + i, rest) : zero,
                       vp = usesP ? LoadFirst(p + i, rest) : zero;
-        _mm512_mask_storeu_epi8(d + i, FirstBytes(rest), _mm512_and_si512(_mm512_ternarylogic_epi64(vp, vs, vd, R), keep));
+        _mm512_mask_storeu_epi8(d + i, FirstBytes(rest),
+                                _mm512_and_si512(_mm512_ternarylogic_epi64(vp, vs, vd, R), keep));
     }
 }
 
@@ -77,7 +79,8 @@ AVX512 void MapBytes(const std::uint8_t* in, std::uint8_t* out, std::size_t n, c
 // first): positions below 128 come from the first two registers, the others from the last two.
 AVX512 inline __m512i Gather64(const std::uint8_t* p, std::size_t bytes, __m512i where) {
     __m512i v[4];
-    for (std::size_t k = 0; k < 4; ++k) v[k] = bytes > 64 * k ? LoadFirst(p + 64 * k, bytes - 64 * k) : _mm512_setzero_si512();
+    for (std::size_t k = 0; k < 4; ++k)
+        v[k] = bytes > 64 * k ? LoadFirst(p + 64 * k, bytes - 64 * k) : _mm512_setzero_si512();
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(where), _mm512_permutex2var_epi8(v[0], where, v[1]),
                                   _mm512_permutex2var_epi8(v[2], where, v[3]));
 }

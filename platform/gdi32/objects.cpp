@@ -17,7 +17,8 @@ ObjectTable& ObjectTable::Instance() { return Immortal<ObjectTable>(); }
 ObjectTable::ObjectTable() {
     static_assert(sizeof(Handle) == 8, "handles carry a 32-bit generation");
     const Rgb colours[5] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
-    for (int i = 0; i < 5; ++i) stockBrushes_[i] = Add(BrushObject{BrushSpec::Kind::Solid, colours[i], nullptr, 0}, true);
+    for (int i = 0; i < 5; ++i)
+        stockBrushes_[i] = Add(BrushObject{BrushSpec::Kind::Solid, colours[i], nullptr, 0}, true);
     stockBrushes_[NULL_BRUSH] = Add(BrushObject{BrushSpec::Kind::Hollow, 0, nullptr, 0}, true);
 
     // The 1 x 1 monochrome bitmap every new memory device context starts with.
@@ -47,7 +48,9 @@ Handle ObjectTable::Place(ObjectKind kind, bool stock, auto&& object) {
            static_cast<Handle>(kind);
 }
 
-Handle ObjectTable::Add(DeviceContextObject object) { return Place(ObjectKind::DeviceContext, false, std::move(object)); }
+Handle ObjectTable::Add(DeviceContextObject object) {
+    return Place(ObjectKind::DeviceContext, false, std::move(object));
+}
 Handle ObjectTable::Add(BitmapObject object, bool stock) { return Place(ObjectKind::Bitmap, stock, std::move(object)); }
 Handle ObjectTable::Add(BrushObject object, bool stock) { return Place(ObjectKind::Brush, stock, std::move(object)); }
 
@@ -71,7 +74,9 @@ void ObjectTable::Remove(Handle handle) {
     Slot* slot = SlotOf(handle);
     if (!slot || slot->stock) return;
     slot->object = std::monostate{};
-    if (++slot->generation != 0) free_.push_back(static_cast<std::uint32_t>((handle >> 8) & (kMaxSlots - 1)));  // a wrapped generation retires the slot
+    if (++slot->generation != 0)
+        free_.push_back(
+            static_cast<std::uint32_t>((handle >> 8) & (kMaxSlots - 1)));  // a wrapped generation retires the slot
 }
 
 Handle ObjectTable::StockBrush(int index) const {

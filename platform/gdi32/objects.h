@@ -74,8 +74,8 @@ private:
     Slot* SlotOf(Handle handle);
     Handle Place(ObjectKind kind, bool stock, auto&& object);
 
-    std::deque<Slot> slots_;           // a deque keeps each slot where it is as the table grows
-    std::deque<std::uint32_t> free_;   // oldest freed first, so a slot rests before it is used again
+    std::deque<Slot> slots_;          // a deque keeps each slot where it is as the table grows
+    std::deque<std::uint32_t> free_;  // oldest freed first, so a slot rests before it is used again
     Handle stockBrushes_[6] = {};
     Handle stockBitmap_ = 0;
 };

@@ -82,8 +82,8 @@ void Write32(std::uint8_t* row, int x, int n, const std::uint32_t* in) {
 }
 
 constexpr PixelFormat kFormats[] = {
-    {1, true, Read1, Write1},      {4, true, Read4, Write4},      {8, true, Read8, Write8},
-    {16, false, Read16, Write16},  {24, false, Read24, Write24},  {32, false, Read32, Write32},
+    {1, true, Read1, Write1},     {4, true, Read4, Write4},     {8, true, Read8, Write8},
+    {16, false, Read16, Write16}, {24, false, Read24, Write24}, {32, false, Read32, Write32},
 };
 
 }  // namespace

@@ -121,8 +121,7 @@ std::string LinuxPathOf(std::string_view windowsPath) {
     if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
         const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
         const std::string driveC = DriveCFolder();
-        root = drive == 'c' ? driveC
-                            : (fs::path(driveC).parent_path() / (std::string("drive_") + drive)).string();
+        root = drive == 'c' ? driveC : (fs::path(driveC).parent_path() / (std::string("drive_") + drive)).string();
         rest.remove_prefix(2);  // "C:name" is taken as "C:\name": the programs keep no current folder per drive
     } else if (!rest.empty() && (rest.front() == '\\' || rest.front() == '/')) {
         root = DriveCFolder();  // rooted without a drive: the current drive, which is always C here

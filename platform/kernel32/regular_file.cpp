@@ -1,9 +1,9 @@
 #include "platform/regular_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <algorithm>
 #include <utility>
@@ -25,8 +25,8 @@ RegularFile RegularFile::Open(const std::string& linuxPath) {
     const int fd = ::open(linuxPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         file.status_ = errno == ENOENT || errno == ENOTDIR ? Status::Missing
-                       : errno == ENXIO                     ? Status::NotRegular
-                                                            : Status::Unreadable;
+                       : errno == ENXIO                    ? Status::NotRegular
+                                                           : Status::Unreadable;
         return file;
     }
     struct stat opened {};
@@ -47,7 +47,8 @@ RegularFile RegularFile::Open(const std::string& linuxPath) {
 }
 
 RegularFile::RegularFile(RegularFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), status_(std::exchange(other.status_, Status::Missing)),
+    : fd_(std::exchange(other.fd_, -1)),
+      status_(std::exchange(other.status_, Status::Missing)),
       size_(std::exchange(other.size_, 0)) {}
 
 RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "gdi32/gdi.h"
-#include "user32/display_modes.h"
 #include "user32/display_backend.h"
+#include "user32/display_modes.h"
 #include "user32/windows.h"
 
 namespace user32 {

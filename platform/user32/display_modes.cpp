@@ -18,9 +18,7 @@ bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >=
 }  // namespace
 
 std::vector<DisplayMode> OrderedModes(std::vector<DisplayMode> modes) {
-    const auto key = [](const DisplayMode& m) {
-        return std::tie(m.width, m.height, m.refreshRate, m.bitsPerPixel);
-    };
+    const auto key = [](const DisplayMode& m) { return std::tie(m.width, m.height, m.refreshRate, m.bitsPerPixel); };
     std::sort(modes.begin(), modes.end(), [&](const DisplayMode& a, const DisplayMode& b) { return key(a) < key(b); });
     modes.erase(std::unique(modes.begin(), modes.end()), modes.end());
     return modes;
@@ -58,8 +56,8 @@ void FillDevMode(DEVMODEA& record, const DisplayMode& mode, std::string_view dev
 }
 
 bool IsDisplayDepth(DWORD bitsPerPixel) {
-    return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
-           bitsPerPixel == 24 || bitsPerPixel == 32;
+    return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 ||
+           bitsPerPixel == 32;
 }
 
 ModeChoice ChooseMode(const DEVMODEA& record, std::span<const DisplayMode> modes, const DisplayMode& current) {

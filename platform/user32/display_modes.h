@@ -34,7 +34,7 @@ bool IsDisplayDepth(DWORD bitsPerPixel);
 
 struct ModeChoice {
     LONG result = DISP_CHANGE_BADMODE;  // DISP_CHANGE_SUCCESSFUL, _RESTART or _BADMODE
-    DisplayMode mode;                    // the mode to set when result is DISP_CHANGE_SUCCESSFUL
+    DisplayMode mode;                   // the mode to set when result is DISP_CHANGE_SUCCESSFUL
 };
 
 // The mode a record asks for. Fields named in dmFields come from the record, the others from the

@@ -273,7 +273,8 @@ public:
             state->properties.contains(QStringLiteral("layout-mode"))) {
             properties.insert(QStringLiteral("layout-mode"), state->properties.value(QStringLiteral("layout-mode")));
         }
-        QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("ApplyMonitorsConfig"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("ApplyMonitorsConfig"));
         call << state->serial << (testOnly ? kVerify : kTemporary) << QVariant::fromValue(configs) << properties;
         const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage) return false;
@@ -301,7 +302,8 @@ private:
     }
 
     std::optional<State> ReadState() {
-        const QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCurrentState"));
+        const QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("GetCurrentState"));
         const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
         const QList<QVariant> values = reply.arguments();
         if (reply.type() != QDBusMessage::ReplyMessage || values.size() != 4) return std::nullopt;

@@ -7,10 +7,10 @@
 #include "wlr-output-management-client.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -88,7 +88,9 @@ void OnModeSize(void* data, zwlr_output_mode_v1*, int32_t width, int32_t height)
     mode->width = width;
     mode->height = height;
 }
-void OnModeRefresh(void* data, zwlr_output_mode_v1*, int32_t refresh) { static_cast<WlrMode*>(data)->refresh = refresh; }
+void OnModeRefresh(void* data, zwlr_output_mode_v1*, int32_t refresh) {
+    static_cast<WlrMode*>(data)->refresh = refresh;
+}
 void OnModePreferred(void*, zwlr_output_mode_v1*) {}
 // A mode that is gone stays in its head's list, with no size, until the head goes: nobody picks it.
 void OnModeFinished(void* data, zwlr_output_mode_v1*) {
@@ -113,16 +115,16 @@ void OnHeadEnabled(void* data, zwlr_output_head_v1*, int32_t enabled) {
     if (!head->enabled) head->current = nullptr;
 }
 void OnHeadCurrentMode(void* data, zwlr_output_head_v1*, zwlr_output_mode_v1* proxy) {
-    static_cast<WlrHead*>(data)->current = proxy ? static_cast<WlrMode*>(zwlr_output_mode_v1_get_user_data(proxy)) : nullptr;
+    static_cast<WlrHead*>(data)->current =
+        proxy ? static_cast<WlrMode*>(zwlr_output_mode_v1_get_user_data(proxy)) : nullptr;
 }
 void OnHeadPosition(void*, zwlr_output_head_v1*, int32_t, int32_t) {}
 void OnHeadTransform(void*, zwlr_output_head_v1*, int32_t) {}
 void OnHeadScale(void*, zwlr_output_head_v1*, wl_fixed_t) {}
 void OnHeadFinished(void* data, zwlr_output_head_v1*);
-const zwlr_output_head_v1_listener kWlrHeadListener = {OnHeadName,     OnHeadDescription, OnHeadPhysicalSize,
-                                                       OnHeadMode,     OnHeadEnabled,     OnHeadCurrentMode,
-                                                       OnHeadPosition, OnHeadTransform,   OnHeadScale,
-                                                       OnHeadFinished};
+const zwlr_output_head_v1_listener kWlrHeadListener = {
+    OnHeadName,        OnHeadDescription, OnHeadPhysicalSize, OnHeadMode,  OnHeadEnabled,
+    OnHeadCurrentMode, OnHeadPosition,    OnHeadTransform,    OnHeadScale, OnHeadFinished};
 
 struct WlrManager {
     zwlr_output_manager_v1* proxy = nullptr;
@@ -149,7 +151,9 @@ void OnManagerHead(void* data, zwlr_output_manager_v1*, zwlr_output_head_v1* pro
     zwlr_output_head_v1_add_listener(proxy, &kWlrHeadListener, head.get());
     manager->heads.push_back(std::move(head));
 }
-void OnManagerDone(void* data, zwlr_output_manager_v1*, uint32_t serial) { static_cast<WlrManager*>(data)->serial = serial; }
+void OnManagerDone(void* data, zwlr_output_manager_v1*, uint32_t serial) {
+    static_cast<WlrManager*>(data)->serial = serial;
+}
 void OnManagerFinished(void*, zwlr_output_manager_v1*) {}
 const zwlr_output_manager_v1_listener kWlrManagerListener = {OnManagerHead, OnManagerDone, OnManagerFinished};
 
@@ -191,7 +195,9 @@ void OnKdeModeSize(void* data, kde_output_device_mode_v2*, int32_t width, int32_
     mode->width = width;
     mode->height = height;
 }
-void OnKdeModeRefresh(void* data, kde_output_device_mode_v2*, int32_t refresh) { static_cast<KdeMode*>(data)->refresh = refresh; }
+void OnKdeModeRefresh(void* data, kde_output_device_mode_v2*, int32_t refresh) {
+    static_cast<KdeMode*>(data)->refresh = refresh;
+}
 void OnKdeModePreferred(void*, kde_output_device_mode_v2*) {}
 void OnKdeModeRemoved(void* data, kde_output_device_mode_v2*) {
     auto* mode = static_cast<KdeMode*>(data);
@@ -213,7 +219,9 @@ void OnKdeMode(void* data, kde_output_device_v2*, kde_output_device_mode_v2* pro
 void OnKdeDone(void*, kde_output_device_v2*) {}
 void OnKdeScale(void*, kde_output_device_v2*, wl_fixed_t) {}
 void OnKdeEdid(void*, kde_output_device_v2*, const char*) {}
-void OnKdeEnabled(void* data, kde_output_device_v2*, int32_t enabled) { static_cast<KdeDevice*>(data)->enabled = enabled != 0; }
+void OnKdeEnabled(void* data, kde_output_device_v2*, int32_t enabled) {
+    static_cast<KdeDevice*>(data)->enabled = enabled != 0;
+}
 void OnKdeUuid(void*, kde_output_device_v2*, const char*) {}
 void OnKdeSerialNumber(void*, kde_output_device_v2*, const char*) {}
 void OnKdeEisaId(void*, kde_output_device_v2*, const char*) {}
@@ -223,9 +231,9 @@ void OnKdeVrrPolicy(void*, kde_output_device_v2*, uint32_t) {}
 void OnKdeRgbRange(void*, kde_output_device_v2*, uint32_t) {}
 void OnKdeName(void* data, kde_output_device_v2*, const char* name) { static_cast<KdeDevice*>(data)->name = name; }
 const kde_output_device_v2_listener kKdeDeviceListener = {
-    OnKdeGeometry, OnKdeCurrentMode,  OnKdeMode,         OnKdeDone,   OnKdeScale,
-    OnKdeEdid,     OnKdeEnabled,      OnKdeUuid,         OnKdeSerialNumber, OnKdeEisaId,
-    OnKdeCapabilities, OnKdeOverscan, OnKdeVrrPolicy,    OnKdeRgbRange, OnKdeName};
+    OnKdeGeometry,     OnKdeCurrentMode, OnKdeMode,      OnKdeDone,         OnKdeScale,
+    OnKdeEdid,         OnKdeEnabled,     OnKdeUuid,      OnKdeSerialNumber, OnKdeEisaId,
+    OnKdeCapabilities, OnKdeOverscan,    OnKdeVrrPolicy, OnKdeRgbRange,     OnKdeName};
 
 enum class KdeResult { Pending, Applied, Failed };
 void OnKdeApplied(void* data, kde_output_configuration_v2*) { *static_cast<KdeResult*>(data) = KdeResult::Applied; }
@@ -299,7 +307,8 @@ private:
                 wl_registry_bind(registry, global, &kde_output_device_v2_interface, 2));
             kde_output_device_v2_add_listener(device->proxy, &kKdeDeviceListener, device.get());
             self->kdeDevices_.push_back(std::move(device));
-        } else if (std::strcmp(interface, kde_output_management_v2_interface.name) == 0 && self->kdeManagement_ == nullptr) {
+        } else if (std::strcmp(interface, kde_output_management_v2_interface.name) == 0 &&
+                   self->kdeManagement_ == nullptr) {
             self->kdeManagement_ = static_cast<kde_output_management_v2*>(
                 wl_registry_bind(registry, global, &kde_output_management_v2_interface, 1));
         } else if (std::strcmp(interface, zwlr_output_manager_v1_interface.name) == 0 && !self->wlr_) {
@@ -367,8 +376,8 @@ public:
         }
         if (!chosen) return false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        const bool answered = chosen->wlr != nullptr ? ApplyWlr(*chosen, testOnly, deadline)
-                                                     : ApplyKde(*chosen, testOnly, deadline);
+        const bool answered =
+            chosen->wlr != nullptr ? ApplyWlr(*chosen, testOnly, deadline) : ApplyKde(*chosen, testOnly, deadline);
         if (!answered || testOnly) return answered;
         // The compositor answers once it has applied the change; the core output follows.
         while (true) {
@@ -422,7 +431,8 @@ private:
     bool ApplyWlr(const Offer& offer, bool testOnly, Deadline deadline) {
         WlrManager* wlr = connection_->Wlr();
         ConfigurationResult result = ConfigurationResult::Pending;
-        zwlr_output_configuration_v1* configuration = zwlr_output_manager_v1_create_configuration(wlr->proxy, wlr->serial);
+        zwlr_output_configuration_v1* configuration =
+            zwlr_output_manager_v1_create_configuration(wlr->proxy, wlr->serial);
         zwlr_output_configuration_v1_add_listener(configuration, &kConfigurationListener, &result);
         std::vector<zwlr_output_configuration_head_v1*> configured;
         for (const auto& head : wlr->heads) {
@@ -455,7 +465,8 @@ private:
     bool ApplyKde(const Offer& offer, bool testOnly, Deadline deadline) {
         if (testOnly) return true;
         KdeResult result = KdeResult::Pending;
-        kde_output_configuration_v2* configuration = kde_output_management_v2_create_configuration(connection_->KdeManagement());
+        kde_output_configuration_v2* configuration =
+            kde_output_management_v2_create_configuration(connection_->KdeManagement());
         kde_output_configuration_v2_add_listener(configuration, &kKdeConfigurationListener, &result);
         kde_output_configuration_v2_mode(configuration, offer.kdeDevice->proxy, offer.kde->proxy);
         kde_output_configuration_v2_apply(configuration);

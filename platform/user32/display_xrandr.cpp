@@ -51,8 +51,8 @@ Connection Open() {
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    c.randr = XRRQueryExtension(c.display, &eventBase, &errorBase) &&
-              XRRQueryVersion(c.display, &major, &minor) && (major > 1 || (major == 1 && minor >= 3));
+    c.randr = XRRQueryExtension(c.display, &eventBase, &errorBase) && XRRQueryVersion(c.display, &major, &minor) &&
+              (major > 1 || (major == 1 && minor >= 3));
     if (c.randr) {
         // Let the server probe its outputs once; later reads take what it knows.
         if (XRRScreenResources* probed = XRRGetScreenResources(c.display, c.root)) XRRFreeScreenResources(probed);
@@ -218,7 +218,8 @@ DisplayMode XScreenMode() {
         mode.height = size.height;
     }
     mode.bitsPerPixel = c.bitsPerPixel;
-    if (const auto output = XPrimaryOutput(); output && output->current) mode.refreshRate = output->current->refreshRate;
+    if (const auto output = XPrimaryOutput(); output && output->current)
+        mode.refreshRate = output->current->refreshRate;
     return mode;
 }
 
@@ -322,8 +323,8 @@ bool XSetMode(const DisplayMode& wanted) {
         } else {
             outputs.push_back(primary.id);
         }
-        const Status status = XRRSetCrtcConfig(c.display, resources.get(), crtcId, CurrentTime, x, y, modeId,
-                                               rotation, outputs.data(), static_cast<int>(outputs.size()));
+        const Status status = XRRSetCrtcConfig(c.display, resources.get(), crtcId, CurrentTime, x, y, modeId, rotation,
+                                               outputs.data(), static_cast<int>(outputs.size()));
         if (status != RRSetConfigSuccess || trap.Failed()) {
             if (during != before) SetScreenSize(c, before);
             return false;

@@ -59,7 +59,8 @@ bool PlaceWindow(QWidget* window, QPoint outerTopLeft, QSize clientSize, QMargin
     XSizeHints hints{};
     long supplied = 0;
     int gravity = NorthWestGravity;
-    if (XGetWMNormalHints(display, id, &hints, &supplied) != 0 && (hints.flags & PWinGravity)) gravity = hints.win_gravity;
+    if (XGetWMNormalHints(display, id, &hints, &supplied) != 0 && (hints.flags & PWinGravity))
+        gravity = hints.win_gravity;
     QPoint place = outerTopLeft;
     if (gravity == StaticGravity) place += QPoint(expectedFrame.left(), expectedFrame.top());
     XMoveResizeWindow(display, id, place.x(), place.y(), static_cast<unsigned>(std::max(1, clientSize.width())),

@@ -14,7 +14,7 @@ class QWidget;
 namespace user32::x11 {
 
 struct Placement {
-    QRect client;   // in root coordinates
+    QRect client;    // in root coordinates
     QMargins frame;  // _NET_FRAME_EXTENTS; empty when the window manager sets none
 };
 

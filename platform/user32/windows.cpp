@@ -21,7 +21,7 @@ struct WindowRecord {
     LONG_PTR style = 0;       // what GWL_STYLE reads
     LONG_PTR shownStyle = 0;  // what the window shows: the style at the last frame change
     LONG_PTR exStyle = 0;
-    QMargins realFrame;       // the window manager's frame, as last seen around the decorated window
+    QMargins realFrame;  // the window manager's frame, as last seen around the decorated window
     // The outer size last given and the client size it came to: while nobody resizes the client,
     // the outer size stays what it was, whatever frame the window manager has drawn meanwhile.
     QSize keptOuter;
@@ -254,11 +254,8 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM) {
         case WM_NCLBUTTONDOWN:
             if (wParam == HTCAPTION) MoveWithPointer(record->widget);
             return 0;
-        case WM_CLOSE:
-            record->widget->close();
-            return 0;
-        default:
-            return 0;
+        case WM_CLOSE: record->widget->close(); return 0;
+        default: return 0;
     }
 }
 
@@ -299,7 +296,8 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
     }
     if (!(uFlags & SWP_NOMOVE)) {
         widget->move(X, Y);
-        if (widget->isVisible()) x11::PlaceWindow(widget, QPoint(X, Y), widget->size(), FrameFor(*record, record->shownStyle));
+        if (widget->isVisible())
+            x11::PlaceWindow(widget, QPoint(X, Y), widget->size(), FrameFor(*record, record->shownStyle));
     }
     if (uFlags & SWP_HIDEWINDOW) {
         widget->hide();

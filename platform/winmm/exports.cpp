@@ -7,12 +7,8 @@ namespace winmm {
 
 const platform::ExportTable& Exports() {
     static const platform::Export entries[] = {
-        PLATFORM_EXPORT(joyGetNumDevs),
-        PLATFORM_EXPORT(joyGetPosEx),
-        PLATFORM_EXPORT(joyReleaseCapture),
-        PLATFORM_EXPORT(joySetCapture),
-        PLATFORM_EXPORT(joySetThreshold),
-        PLATFORM_EXPORT(sndPlaySoundA),
+        PLATFORM_EXPORT(joyGetNumDevs), PLATFORM_EXPORT(joyGetPosEx),     PLATFORM_EXPORT(joyReleaseCapture),
+        PLATFORM_EXPORT(joySetCapture), PLATFORM_EXPORT(joySetThreshold), PLATFORM_EXPORT(sndPlaySoundA),
         PLATFORM_EXPORT(timeGetTime),
     };
     static const platform::ExportTable table{"winmm.dll", entries};

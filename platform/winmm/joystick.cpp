@@ -75,7 +75,8 @@ bool Attached(SDL_JoystickID instance) {
 // identifier. At start the identifiers follow SDL's order.
 void AssignSlots(JoystickTable& table) {
     for (OpenedJoystick& slot : table.opened) {
-        if (slot.joystick != nullptr && !(SDL_JoystickGetAttached(slot.joystick) && Attached(slot.instance))) Close(slot);
+        if (slot.joystick != nullptr && !(SDL_JoystickGetAttached(slot.joystick) && Attached(slot.instance)))
+            Close(slot);
     }
     bool opened = false;
     for (int i = 0; i < SDL_NumJoysticks(); ++i) {

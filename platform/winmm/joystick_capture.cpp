@@ -104,8 +104,8 @@ void Tick(UINT id, std::uint64_t serial) {
     std::size_t count = 0;
     const DWORD held = reading->buttons & kMessageButtons;
     const UINT threshold = JoystickThreshold(id);
-    const bool moved = Distance(reading->x, capture->lastX) > threshold ||
-                       Distance(reading->y, capture->lastY) > threshold;
+    const bool moved =
+        Distance(reading->x, capture->lastX) > threshold || Distance(reading->y, capture->lastY) > threshold;
     if (moved || !capture->changedOnly) {
         messages[count++] = {id == 0 ? MM_JOY1MOVE : MM_JOY2MOVE, held};
         capture->lastX = reading->x;
@@ -115,8 +115,8 @@ void Tick(UINT id, std::uint64_t serial) {
         const DWORD bit = DWORD{1} << n;
         if (((held ^ capture->lastButtons) & bit) == 0) continue;
         const bool down = (held & bit) != 0;
-        const UINT message = down ? (id == 0 ? MM_JOY1BUTTONDOWN : MM_JOY2BUTTONDOWN)
-                                  : (id == 0 ? MM_JOY1BUTTONUP : MM_JOY2BUTTONUP);
+        const UINT message =
+            down ? (id == 0 ? MM_JOY1BUTTONDOWN : MM_JOY2BUTTONDOWN) : (id == 0 ? MM_JOY1BUTTONUP : MM_JOY2BUTTONUP);
         messages[count++] = {message, held | (JOY_BUTTON1CHG << n)};
     }
     capture->lastButtons = held;

@@ -63,10 +63,10 @@ struct Voice {
     std::shared_ptr<const DecodedSound> sound;
     std::unique_ptr<SDL_AudioStream, StreamFree> stream;
     std::uint64_t serial = 0;
-    std::size_t fed = 0;          // source bytes put into the stream
-    std::size_t paddingFed = 0;   // silence put after them
+    std::size_t fed = 0;         // source bytes put into the stream
+    std::size_t paddingFed = 0;  // silence put after them
     std::size_t paddingBytes = 0;
-    std::size_t expected = 0;     // device bytes the whole sound makes
+    std::size_t expected = 0;  // device bytes the whole sound makes
     std::size_t delivered = 0;
     bool flushed = false;
     bool loop = false;
@@ -139,8 +139,8 @@ std::shared_ptr<const DecodedSound> DefaultSound() {
             const double t = static_cast<double>(i) / beep->rate;
             const double attack = std::min(1.0, t / 0.005);
             const double envelope = attack * std::exp(-t * 18.0);
-            const double tone = 0.7 * std::sin(2 * std::numbers::pi * 880.0 * t) +
-                                0.3 * std::sin(2 * std::numbers::pi * 1320.0 * t);
+            const double tone =
+                0.7 * std::sin(2 * std::numbers::pi * 880.0 * t) + 0.3 * std::sin(2 * std::numbers::pi * 1320.0 * t);
             samples[static_cast<std::size_t>(i)] = static_cast<Sint16>(std::lround(tone * envelope * 12000.0));
         }
         const auto* raw = reinterpret_cast<const Uint8*>(samples.data());
@@ -263,7 +263,8 @@ private:
         const std::size_t pieceBytes = kFeedFrames * sound.FrameBytes();
         if (v.fed < sound.bytes.size()) {
             const std::size_t piece = std::min(sound.bytes.size() - v.fed, pieceBytes);
-            if (SDL_AudioStreamPut(v.stream.get(), sound.bytes.data() + v.fed, static_cast<int>(piece)) != 0) return false;
+            if (SDL_AudioStreamPut(v.stream.get(), sound.bytes.data() + v.fed, static_cast<int>(piece)) != 0)
+                return false;
             v.fed += piece;
             return true;
         }
@@ -272,7 +273,8 @@ private:
             silence.fill(sound.format == AUDIO_U8 ? 0x80 : 0);
             std::size_t piece = std::min(v.paddingBytes - v.paddingFed, silence.size());
             piece -= piece % sound.FrameBytes();
-            if (piece == 0 || SDL_AudioStreamPut(v.stream.get(), silence.data(), static_cast<int>(piece)) != 0) return false;
+            if (piece == 0 || SDL_AudioStreamPut(v.stream.get(), silence.data(), static_cast<int>(piece)) != 0)
+                return false;
             v.paddingFed += piece;
             return true;
         }
@@ -296,14 +298,14 @@ private:
     }
 
     std::unique_ptr<Voice> MakeVoice(std::shared_ptr<const DecodedSound> sound) {
-        SDL_AudioStream* stream = SDL_NewAudioStream(sound->format, sound->channels, sound->rate, have_.format,
-                                                     have_.channels, have_.freq);
+        SDL_AudioStream* stream =
+            SDL_NewAudioStream(sound->format, sound->channels, sound->rate, have_.format, have_.channels, have_.freq);
         if (stream == nullptr) return nullptr;
         auto voice = std::make_unique<Voice>();
         const std::size_t frames = sound->bytes.size() / sound->FrameBytes();
         const std::size_t deviceFrameBytes = SDL_AUDIO_BITSIZE(have_.format) / 8 * std::size_t{have_.channels};
-        voice->expected = frames * static_cast<std::size_t>(have_.freq) / static_cast<std::size_t>(sound->rate) *
-                          deviceFrameBytes;
+        voice->expected =
+            frames * static_cast<std::size_t>(have_.freq) / static_cast<std::size_t>(sound->rate) * deviceFrameBytes;
         voice->paddingBytes = ResamplerPaddingFrames(sound->rate, have_.freq) * sound->FrameBytes();
         voice->sound = std::move(sound);
         voice->stream.reset(stream);

@@ -27,9 +27,9 @@ struct WavLayout {
     WavFormat format;
     std::size_t formatOffset = 0;  // body of "fmt "
     std::size_t formatSize = 0;
-    std::size_t factOffset = 0;    // body of "fact"; size 0 when absent
+    std::size_t factOffset = 0;  // body of "fact"; size 0 when absent
     std::size_t factSize = 0;
-    std::size_t dataOffset = 0;    // body of "data", cut to the bytes present and to whole blocks
+    std::size_t dataOffset = 0;  // body of "data", cut to the bytes present and to whole blocks
     std::size_t dataSize = 0;
 };
 

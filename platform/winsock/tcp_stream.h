@@ -24,8 +24,8 @@ public:
     struct Handlers {
         std::function<void()> connected;
         std::function<void(std::span<const std::uint8_t>)> received;
-        std::function<void()> ended;         // the peer closed its side
-        std::function<void(int)> failed;     // errno; the socket is closed
+        std::function<void()> ended;      // the peer closed its side
+        std::function<void(int)> failed;  // errno; the socket is closed
     };
 
     explicit TcpStream(Handlers handlers);

@@ -137,7 +137,8 @@ Variant WinsockControl::Invoke(int dispid, std::vector<Variant> args) {
         }
         case SendData: {
             if (args.size() > 1) Refuse(ErrorNumber::WrongArgumentCount);
-            if (args.empty() || std::holds_alternative<std::monostate>(args[0])) Refuse(ErrorNumber::ArgumentNotOptional);
+            if (args.empty() || std::holds_alternative<std::monostate>(args[0]))
+                Refuse(ErrorNumber::ArgumentNotOptional);
             std::string text;
             std::vector<std::uint8_t> number;
             std::span<const std::uint8_t> bytes;
@@ -159,7 +160,8 @@ Variant WinsockControl::Invoke(int dispid, std::vector<Variant> args) {
         }
         case GetData: {
             if (args.size() > 3) Refuse(ErrorNumber::WrongArgumentCount);
-            if (args.empty() || std::holds_alternative<std::monostate>(args[0])) Refuse(ErrorNumber::ArgumentNotOptional);
+            if (args.empty() || std::holds_alternative<std::monostate>(args[0]))
+                Refuse(ErrorNumber::ArgumentNotOptional);
             auto* const* array = std::get_if<std::vector<std::uint8_t>*>(&args[0]);
             if (array == nullptr || *array == nullptr) Refuse(ErrorNumber::TypeMismatch);
             if (args.size() > 1 && !std::holds_alternative<std::monostate>(args[1])) {
@@ -233,7 +235,8 @@ void WinsockControl::OnResolved(std::vector<QHostAddress> addresses) {
     handlers.failed = [this](int error) { Fail(ErrorFromErrno(error)); };
     stream_ = std::make_unique<TcpStream>(std::move(handlers));
     state_ = SocketState::Connecting;
-    stream_->Start(std::move(addresses), static_cast<std::uint16_t>(remotePort_), static_cast<std::uint16_t>(localPort_));
+    stream_->Start(std::move(addresses), static_cast<std::uint16_t>(remotePort_),
+                   static_cast<std::uint16_t>(localPort_));
 }
 
 void WinsockControl::OnReceived(std::span<const std::uint8_t> bytes) {
@@ -263,8 +266,7 @@ void WinsockControl::CloseConnection() {
     ++attempt_;
     dataArrivalPending_ = false;
     connectTimer_.stop();
-    if (stream_ && stream_->HasPendingWrites())
-        stream_.release()->FinishInBackground(this, kFinishTimeoutMs);
+    if (stream_ && stream_->HasPendingWrites()) stream_.release()->FinishInBackground(this, kFinishTimeoutMs);
     stream_.reset();
     received_.Clear();
     state_ = SocketState::Closed;
@@ -273,9 +275,7 @@ void WinsockControl::CloseConnection() {
 void WinsockControl::Fail(ErrorNumber number) {
     connectTimer_.stop();
     state_ = SocketState::Error;
-    Post([this, number] {
-        emit ErrorEvent(static_cast<std::int16_t>(number), std::string(ErrorDescription(number)));
-    });
+    Post([this, number] { emit ErrorEvent(static_cast<std::int16_t>(number), std::string(ErrorDescription(number))); });
 }
 
 void WinsockControl::Post(std::function<void()> delivery) {

@@ -24,7 +24,8 @@ TEST(KwinDisplay, ListsTheOutputsModeAndFindsTheCurrentOne) {
     EXPECT_EQ(current.dmPelsWidth, 1280u);
     EXPECT_EQ(current.dmPelsHeight, 1024u);
     EXPECT_EQ(current.dmBitsPerPel, 32u);
-    EXPECT_NE(std::find(listed.begin(), listed.end(), displaytest::KeyOf(current)), listed.end()) << "the current mode is listed";
+    EXPECT_NE(std::find(listed.begin(), listed.end(), displaytest::KeyOf(current)), listed.end())
+        << "the current mode is listed";
     const gdi32::DisplayCaps caps = user32::ScreenDisplayCaps();
     EXPECT_EQ(caps.width, 1280);
     EXPECT_EQ(caps.height, 1024);

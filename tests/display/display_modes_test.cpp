@@ -17,12 +17,12 @@ using user32::display::RefreshRate;
 
 TEST(DisplayModes, OrderedByWidthHeightRateWithDuplicatesDropped) {
     const std::vector<DisplayMode> listed = {
-        {1024, 768, 75, 32}, {640, 480, 60, 32}, {1024, 768, 60, 32}, {800, 600, 60, 32},
+        {1024, 768, 75, 32}, {640, 480, 60, 32},   {1024, 768, 60, 32}, {800, 600, 60, 32},
         {1024, 768, 75, 32}, {1280, 1024, 60, 32}, {1280, 960, 60, 32}, {640, 350, 85, 32},
     };
     const std::vector<DisplayMode> expected = {
-        {640, 350, 85, 32},   {640, 480, 60, 32}, {800, 600, 60, 32},  {1024, 768, 60, 32},
-        {1024, 768, 75, 32},  {1280, 960, 60, 32}, {1280, 1024, 60, 32},
+        {640, 350, 85, 32},  {640, 480, 60, 32},  {800, 600, 60, 32},   {1024, 768, 60, 32},
+        {1024, 768, 75, 32}, {1280, 960, 60, 32}, {1280, 1024, 60, 32},
     };
     EXPECT_EQ(OrderedModes(listed), expected);
     EXPECT_TRUE(OrderedModes({}).empty());
@@ -36,15 +36,14 @@ TEST(DisplayModes, RefreshRateOfTimings) {
         int rate;
     };
     const Case cases[] = {
-        {65000000, 1344, 806, false, false, 60},   // 60.00
-        {78750000, 1312, 800, false, false, 75},   // 75.03
-        {25175000, 800, 525, false, false, 60},    // 59.94 rounds up
-        {40000000, 1056, 628, false, false, 60},   // 60.32
-        {25175000, 800, 525, true, false, 30},     // each line shown twice
-        {25175000, 800, 525, false, true, 120},    // two fields per frame
-        {0, 1344, 806, false, false, 0},           // no timing (Xvfb)
-        {65000000, 0, 806, false, false, 0},
-        {65000000, 1344, 0, false, false, 0},
+        {65000000, 1344, 806, false, false, 60},  // 60.00
+        {78750000, 1312, 800, false, false, 75},  // 75.03
+        {25175000, 800, 525, false, false, 60},   // 59.94 rounds up
+        {40000000, 1056, 628, false, false, 60},  // 60.32
+        {25175000, 800, 525, true, false, 30},    // each line shown twice
+        {25175000, 800, 525, false, true, 120},   // two fields per frame
+        {0, 1344, 806, false, false, 0},          // no timing (Xvfb)
+        {65000000, 0, 806, false, false, 0},     {65000000, 1344, 0, false, false, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RefreshRate(c.dotClock, c.hTotal, c.vTotal, c.doubleScan, c.interlace), c.rate)
@@ -131,8 +130,8 @@ TEST(DisplayModes, ChoosesTheModeARecordAsksFor) {
 }
 
 TEST(DisplayModes, OpenRateOfAnotherSizeTakesTheHighest) {
-    const std::vector<DisplayMode> modes = {{800, 600, 56, 32}, {800, 600, 72, 32}, {800, 600, 60, 32},
-                                            {1024, 768, 60, 32}};
+    const std::vector<DisplayMode> modes = {
+        {800, 600, 56, 32}, {800, 600, 72, 32}, {800, 600, 60, 32}, {1024, 768, 60, 32}};
     const auto choice = ChooseMode(Record(DM_PELSWIDTH | DM_PELSHEIGHT, 0, 800, 600, 0), modes, {1024, 768, 60, 32});
     EXPECT_EQ(choice.result, DISP_CHANGE_SUCCESSFUL);
     EXPECT_EQ(choice.mode, (DisplayMode{800, 600, 72, 32}));

@@ -67,8 +67,8 @@ TEST_F(NoDisplay, ChangesFailButTheModeInUseStands) {
         {"another size, test", current.dmFields, current.dmBitsPerPel, 800, 600, CDS_TEST, DISP_CHANGE_FAILED},
         {"another depth", current.dmFields, 16, current.dmPelsWidth, current.dmPelsHeight, 0, DISP_CHANGE_FAILED},
         {"all zeros", 0, 0, 0, 0, 0, DISP_CHANGE_BADMODE},
-        {"unknown flag", current.dmFields, current.dmBitsPerPel, current.dmPelsWidth, current.dmPelsHeight,
-         0x00000040, DISP_CHANGE_BADFLAGS},
+        {"unknown flag", current.dmFields, current.dmBitsPerPel, current.dmPelsWidth, current.dmPelsHeight, 0x00000040,
+         DISP_CHANGE_BADFLAGS},
     };
     for (const Case& c : cases) {
         DEVMODEA record{};

@@ -35,7 +35,8 @@ XrandrView QueryXrandr() {
     while (std::getline(in, line)) {
         if (line.starts_with("Screen ")) {
             const std::size_t at = line.find("current ");
-            if (at != std::string::npos) std::sscanf(line.c_str() + at, "current %d x %d", &view.screenWidth, &view.screenHeight);
+            if (at != std::string::npos)
+                std::sscanf(line.c_str() + at, "current %d x %d", &view.screenWidth, &view.screenHeight);
             continue;
         }
         if (!StartsWithSpace(line)) {

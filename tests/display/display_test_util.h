@@ -20,10 +20,10 @@ struct ModeKey {
 };
 
 struct XrandrView {
-    std::string output;            // the primary (or first connected) output
-    std::vector<ModeKey> modes;    // its modes as xrandr --verbose lists them, rates rounded
+    std::string output;          // the primary (or first connected) output
+    std::vector<ModeKey> modes;  // its modes as xrandr --verbose lists them, rates rounded
     std::optional<ModeKey> current;
-    int screenWidth = 0;           // "current W x H" of the screen
+    int screenWidth = 0;  // "current W x H" of the screen
     int screenHeight = 0;
 };
 

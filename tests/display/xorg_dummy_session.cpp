@@ -107,9 +107,9 @@ XorgDummySession::XorgDummySession(const std::string& configPath) {
     int pipefd[2];
     if (pipe(pipefd) != 0) return;
     fcntl(pipefd[0], F_SETFD, FD_CLOEXEC);
-    std::vector<std::string> args = {"Xorg",       "-config",     configPath, "-configdir", configDir,
-                                     "-noreset",   "-nolisten",   "tcp",      "-novtswitch", "-sharevts",
-                                     "-logfile",   logPath_,      "-displayfd", std::to_string(pipefd[1])};
+    std::vector<std::string> args = {
+        "Xorg", "-config",     configPath,  "-configdir", configDir, "-noreset",   "-nolisten",
+        "tcp",  "-novtswitch", "-sharevts", "-logfile",   logPath_,  "-displayfd", std::to_string(pipefd[1])};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

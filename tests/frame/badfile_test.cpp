@@ -102,7 +102,8 @@ TEST_F(BadFiles, WhatIsNoRegularFileIsRefusedAtOnceByPicturesAndByteFiles) {
         Make(kind, name);
         EXPECT_EQ(ErrorNumberWithinWatchdog([&] { frame::LoadPicture("C:\\" + name); }), 75);
         EXPECT_EQ(ErrorNumberWithinWatchdog([&] { frame::OpenForBinary("C:\\" + name, 1); }), 75);
-        EXPECT_EQ(ErrorNumberOf([] { frame::FileLength(1); }), frame::errors::BadFileNameOrNumber);  // nothing stays open
+        EXPECT_EQ(ErrorNumberOf([] { frame::FileLength(1); }),
+                  frame::errors::BadFileNameOrNumber);  // nothing stays open
         if (socket_ >= 0) ::close(std::exchange(socket_, -1));
     }
 }
@@ -178,14 +179,19 @@ TEST(ArrivalText, ACharacterSplitAcrossPiecesShowsWhole) {
     };
     const Case cases[] = {
         {{"\x8A", "\xBF\x8E\x9A"}, "漢字"},
-        {{"\x93\xFA\x96", "\x7B"}, "日本"},          // 0xFA ends 日 though it could start a character
+        {{"\x93\xFA\x96", "\x7B"}, "日本"},  // 0xFA ends 日 though it could start a character
         {{"\x82\xA0\x82", "\xA2"}, "あい"},
         {{"\x82\xA0", "\x82\xA2"}, "あい"},
-        {{"\x82", "", "\xA0"}, "あ"},                 // an empty piece keeps the byte waiting
-        {{"\x82", "\x0A" "A"}, "\xEF\xBF\xBD\nA"},    // no valid second byte: shown as a whole would be
-        {{"A\x82"}, "A\xEF\xBF\xBD"},                 // a lone first byte at the end: Rest() shows it
-        {{"\xFF", "\x82\xA0"}, "\xEF\xBF\xBD" "あ"},  // invalid bytes show as they always did
-        {{"\xB1\xB2"}, "ｱｲ"},                         // half-width kana are single bytes
+        {{"\x82", "", "\xA0"}, "あ"},  // an empty piece keeps the byte waiting
+        {{"\x82",
+          "\x0A"
+          "A"},
+         "\xEF\xBF\xBD\nA"},           // no valid second byte: shown as a whole would be
+        {{"A\x82"}, "A\xEF\xBF\xBD"},  // a lone first byte at the end: Rest() shows it
+        {{"\xFF", "\x82\xA0"},
+         "\xEF\xBF\xBD"
+         "あ"},                // invalid bytes show as they always did
+        {{"\xB1\xB2"}, "ｱｲ"},  // half-width kana are single bytes
     };
     for (const auto& c : cases) {
         frame::ArrivalText text;
@@ -199,7 +205,8 @@ TEST(ArrivalText, ACharacterSplitAcrossPiecesShowsWhole) {
 
 TEST(ArrivalText, AnySplitOfAStreamShowsWhatTheWholeShows) {
     std::string whole;
-    for (int i = 0; i < 200; ++i) whole += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8D\x73 " + std::to_string(i) + " \xB1\r\n";  // 日本語の行 n ｱ
+    for (int i = 0; i < 200; ++i)
+        whole += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8D\x73 " + std::to_string(i) + " \xB1\r\n";  // 日本語の行 n ｱ
     const std::vector<std::uint8_t> bytes = Bytes(whole);
     const std::string expected = frame::BytesToText(bytes);
     std::mt19937 random(7);

@@ -33,7 +33,9 @@ void Timer1_Timer() { Record("Timer1_Timer"); }
 }  // namespace
 
 const frame::Handlers Form1Handlers = {
-    {"Form_Load", Form_Load},         {"Form_Unload", Form_Unload},       {"Form_MouseDown", Form_MouseDown},
-    {"Label1_MouseDown", Label1_MouseDown}, {"Command1_Click", Command1_Click}, {"Command2_Click", Command2_Click},
-    {"List1_DblClick", List1_DblClick}, {"Check1_Click", Check1_Click},   {"Timer1_Timer", Timer1_Timer},
+    {"Form_Load", Form_Load},           {"Form_Unload", Form_Unload},
+    {"Form_MouseDown", Form_MouseDown}, {"Label1_MouseDown", Label1_MouseDown},
+    {"Command1_Click", Command1_Click}, {"Command2_Click", Command2_Click},
+    {"List1_DblClick", List1_DblClick}, {"Check1_Click", Check1_Click},
+    {"Timer1_Timer", Timer1_Timer},
 };

@@ -26,14 +26,25 @@ TEST(Conversions, TextToLong) {
         int error;
     };
     const Case cases[] = {
-        {"8080", 8080, 0},          {"  42 ", 42, 0},          {"-17", -17, 0},
-        {"+5", 5, 0},               {"2.5", 2, 0},             {"3.5", 4, 0},
-        {"2.51", 3, 0},             {"-2.5", -2, 0},           {"2147483647", 2147483647, 0},
-        {"-2147483648", -2147483647 - 1, 0},                   {"2147483648", 0, frame::errors::Overflow},
-        {"99999999999", 0, frame::errors::Overflow},           {"Text2", 0, frame::errors::TypeMismatch},
-        {"abc", 0, frame::errors::TypeMismatch},               {"", 0, frame::errors::TypeMismatch},
-        {"12ab", 0, frame::errors::TypeMismatch},              {"-", 0, frame::errors::TypeMismatch},
-        {"1 2", 0, frame::errors::TypeMismatch},               {"１２", 0, frame::errors::TypeMismatch},
+        {"8080", 8080, 0},
+        {"  42 ", 42, 0},
+        {"-17", -17, 0},
+        {"+5", 5, 0},
+        {"2.5", 2, 0},
+        {"3.5", 4, 0},
+        {"2.51", 3, 0},
+        {"-2.5", -2, 0},
+        {"2147483647", 2147483647, 0},
+        {"-2147483648", -2147483647 - 1, 0},
+        {"2147483648", 0, frame::errors::Overflow},
+        {"99999999999", 0, frame::errors::Overflow},
+        {"Text2", 0, frame::errors::TypeMismatch},
+        {"abc", 0, frame::errors::TypeMismatch},
+        {"", 0, frame::errors::TypeMismatch},
+        {"12ab", 0, frame::errors::TypeMismatch},
+        {"-", 0, frame::errors::TypeMismatch},
+        {"1 2", 0, frame::errors::TypeMismatch},
+        {"１２", 0, frame::errors::TypeMismatch},
     };
     for (const auto& c : cases) {
         std::int32_t value = 0;

@@ -45,14 +45,24 @@ TEST(Clipping, BlitsTouchOnlyPixelsInsideBothSurfaces) {
                 for (int x = 0; x < 20; ++x) before.push_back(dst.Value(x, y) & ValueMask(bitCount));
             ASSERT_TRUE(gdi32::BitBlt(dst.dc, c.x, c.y, c.cx, c.cy, src.dc, c.x1, c.y1, SRCCOPY));
             long long x = c.x, y = c.y, w = c.cx, h = c.cy, x1 = c.x1, y1 = c.y1;
-            if (w < 0) { x += w; x1 += w; w = -w; }
-            if (h < 0) { y += h; y1 += h; h = -h; }
+            if (w < 0) {
+                x += w;
+                x1 += w;
+                w = -w;
+            }
+            if (h < 0) {
+                y += h;
+                y1 += h;
+                h = -h;
+            }
             for (int Y = 0; Y < 15; ++Y)
                 for (int X = 0; X < 20; ++X) {
                     const long long sx = X - x + x1, sy = Y - y + y1;
-                    const bool copied = X >= x && X < x + w && Y >= y && Y < y + h && sx >= 0 && sx < 12 && sy >= 0 && sy < 10;
-                    const std::uint32_t expected = copied ? src.Value(static_cast<int>(sx), static_cast<int>(sy)) & ValueMask(bitCount)
-                                                          : before[static_cast<std::size_t>(Y * 20 + X)];
+                    const bool copied =
+                        X >= x && X < x + w && Y >= y && Y < y + h && sx >= 0 && sx < 12 && sy >= 0 && sy < 10;
+                    const std::uint32_t expected =
+                        copied ? src.Value(static_cast<int>(sx), static_cast<int>(sy)) & ValueMask(bitCount)
+                               : before[static_cast<std::size_t>(Y * 20 + X)];
                     ASSERT_EQ(dst.Value(X, Y) & ValueMask(bitCount), expected) << X << "," << Y;
                 }
             // A pattern fill clips to the destination alone.
@@ -90,7 +100,8 @@ TEST(SameSurface, OverlappingBlitsReadTheOldPixels) {
                         const int sx = x - dx, sy = y - dy;
                         std::uint32_t expected = d;
                         if (sx >= 0 && sx < 17 && sy >= 0 && sy < 9)
-                            expected = RopReference(rop >> 16, 0, before[static_cast<std::size_t>(sy * 17 + sx)], d) & ValueMask(bitCount);
+                            expected = RopReference(rop >> 16, 0, before[static_cast<std::size_t>(sy * 17 + sx)], d) &
+                                       ValueMask(bitCount);
                         ASSERT_EQ(s.Value(x, y) & ValueMask(bitCount), expected) << x << "," << y;
                     }
             }
@@ -107,7 +118,8 @@ TEST(StretchDIBits, InPlaceThroughHalvingAndDoublingTables) {
                 for (int x = 0; x < 200; ++x) plane.SetValue(x, y, static_cast<std::uint32_t>((x * 7 + y * 13) & 255));
             const BITMAPINFO through = Info(200, 200, 8, Ramp(channel, halving ? Halve : Double));
             ASSERT_EQ(gdi32::StretchDIBits(plane.dc, 0, 0, 200, 200, 0, 0, 200, 200, plane.bits, &through,
-                                           DIB_RGB_COLORS, SRCCOPY), 200);
+                                           DIB_RGB_COLORS, SRCCOPY),
+                      200);
             for (int y = 0; y < 200; ++y)
                 for (int x = 0; x < 200; ++x) {
                     const int v = (x * 7 + y * 13) & 255;
@@ -158,12 +170,14 @@ TEST(StretchDIBits, ScalesMirrorsAndCountsSourceRowsFromTheBottom) {
         SCOPED_TRACE(c.name);
         std::uint8_t bits[3][4];
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) bits[y][x] = static_cast<std::uint8_t>(10 * (c.sourceHeightSign < 0 ? y : 2 - y) + x);
+            for (int x = 0; x < 4; ++x)
+                bits[y][x] = static_cast<std::uint8_t>(10 * (c.sourceHeightSign < 0 ? y : 2 - y) + x);
         const BITMAPINFO info = Info(4, 3 * c.sourceHeightSign, 8, Ramp(2));
         Surface dst(Info(c.destWidth, -c.destHeight, 8, Ramp(2)));
         std::memset(dst.bits, 0xEE, static_cast<std::size_t>(dst.stride * c.destHeight));
         ASSERT_EQ(gdi32::StretchDIBits(dst.dc, c.xd, c.yd, c.wd, c.hd, c.xs, c.ys, c.ws, c.hs, bits, &info,
-                                       DIB_RGB_COLORS, SRCCOPY), std::abs(c.hs));
+                                       DIB_RGB_COLORS, SRCCOPY),
+                  std::abs(c.hs));
         for (int y = 0; y < c.destHeight; ++y)
             for (int x = 0; x < c.destWidth; ++x) {
                 const int e = c.expected(x, y);
@@ -238,14 +252,16 @@ TEST(BlendAdder, AddsEveryPairOfHalvedValues) {
             bitBlts += 2;
             if (pass == 7) break;
             ASSERT_TRUE(gdi32::BitBlt(a.dc, 0, 0, N, N, y.dc, 0, 0, SRCAND));
-            ASSERT_EQ(gdi32::StretchDIBits(a.dc, 0, 0, N, N, 0, 0, N, N, a.bits, &doubling, DIB_RGB_COLORS, SRCCOPY), N);
+            ASSERT_EQ(gdi32::StretchDIBits(a.dc, 0, 0, N, N, 0, 0, N, N, a.bits, &doubling, DIB_RGB_COLORS, SRCCOPY),
+                      N);
             ++bitBlts;
             ++stretches;
         }
         EXPECT_EQ(bitBlts, 23);
         EXPECT_EQ(stretches, 7);
         for (int y = 0; y < N; ++y)
-            for (int x = 0; x < N; ++x) ASSERT_EQ(b.Value(x, y), static_cast<std::uint32_t>(x + y > 255 ? 255 : x + y)) << x << "+" << y;
+            for (int x = 0; x < N; ++x)
+                ASSERT_EQ(b.Value(x, y), static_cast<std::uint32_t>(x + y > 255 ? 255 : x + y)) << x << "+" << y;
     }
 }
 

@@ -22,7 +22,9 @@ std::vector<NamedTable> TablesToSearch() {
     tables.push_back({"random 2", RandomTable(random, 2)});
     tables.push_back({"one entry", {0x336699}});
     Table clustered(256);
-    for (auto& c : clustered) c = Rgb(100 + static_cast<int>(random() % 20), 50 + static_cast<int>(random() % 9), 200 + static_cast<int>(random() % 30));
+    for (auto& c : clustered)
+        c = Rgb(100 + static_cast<int>(random() % 20), 50 + static_cast<int>(random() % 9),
+                200 + static_cast<int>(random() % 30));
     tables.push_back({"clustered", clustered});
     Table few(256);
     const std::uint32_t five[] = {0x000000, 0xFFFFFF, 0x808080, 0xFF0000, 0x00FF80};
@@ -88,7 +90,8 @@ TEST(NearestColour, TiesGoToTheLowestIndexAndExactHitsWin) {
         EXPECT_EQ(gdi32::MakeColorTable(c.table)->Nearest(c.colour), c.index);
         // The same through a surface: SetPixel answers with the entry it chose.
         Surface s(Info(1, 1, 8, c.table, static_cast<DWORD>(c.table.size())));
-        EXPECT_EQ(RgbOfColorRef(gdi32::SetPixel(s.dc, 0, 0, ColorRefOfRgb(c.colour))), c.table[static_cast<std::size_t>(c.index)]);
+        EXPECT_EQ(RgbOfColorRef(gdi32::SetPixel(s.dc, 0, 0, ColorRefOfRgb(c.colour))),
+                  c.table[static_cast<std::size_t>(c.index)]);
         EXPECT_EQ(s.Value(0, 0), static_cast<std::uint32_t>(c.index));
     }
 }
@@ -100,7 +103,8 @@ TEST(NearestColour, TablesAreSharedAndTranslationMapsAreExact) {
     EXPECT_EQ(gdi32::MakeColorTable(a).get(), gdi32::MakeColorTable(a).get());
     EXPECT_NE(gdi32::MakeColorTable(a).get(), gdi32::MakeColorTable(b).get());
     const auto map = gdi32::TranslationMap(*gdi32::MakeColorTable(a), *gdi32::MakeColorTable(b));
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(map[static_cast<std::size_t>(i)], NearestReference(b, a[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(map[static_cast<std::size_t>(i)], NearestReference(b, a[static_cast<std::size_t>(i)]));
 }
 
 // A ramp of one channel: colour (r, g, b) becomes index r in a red plane, g in green, b in blue.
@@ -162,7 +166,8 @@ TEST_P(Translation, EachPixelBecomesItsColourInTheDestination) {
                 expected = v;
             } else if (from.bitCount == 1) {
                 const std::uint32_t c = v ? paper : text;
-                expected = to.bitCount <= 8 ? static_cast<std::uint32_t>(NearestReference(toTable, c)) : TrueValueOfColour(to.bitCount, c);
+                expected = to.bitCount <= 8 ? static_cast<std::uint32_t>(NearestReference(toTable, c))
+                                            : TrueValueOfColour(to.bitCount, c);
             } else if (to.bitCount == 1) {
                 expected = colourOf(v) == background ? 1 : 0;
             } else if (from.bitCount == to.bitCount && fromTable == toTable) {
@@ -223,8 +228,8 @@ TEST(Pixels, GetAndSetInEveryFormat) {
     };
     const Case cases[] = {
         {1, RGB(90, 90, 90), RGB(0, 0, 0)},        {1, RGB(200, 90, 200), RGB(255, 255, 255)},
-        {4, RGB(7, 100, 3), RGB(7, 0, 0)},          {8, RGB(201, 5, 5), RGB(201, 0, 0)},
-        {16, RGB(255, 12, 129), RGB(255, 8, 132)},  {24, RGB(1, 2, 3), RGB(1, 2, 3)},
+        {4, RGB(7, 100, 3), RGB(7, 0, 0)},         {8, RGB(201, 5, 5), RGB(201, 0, 0)},
+        {16, RGB(255, 12, 129), RGB(255, 8, 132)}, {24, RGB(1, 2, 3), RGB(1, 2, 3)},
         {32, RGB(250, 128, 0), RGB(250, 128, 0)},
     };
     for (const Case& c : cases) {

@@ -41,9 +41,11 @@ inline BITMAPINFO Info(int width, int height, int bitCount, const Table& table =
 }
 
 // Entry i has f(i) in the channel (0 red, 1 green, 2 blue) and 0 elsewhere, as blendview builds them.
-inline Table Ramp(int channel, const std::function<int(int)>& f = [](int i) { return i; }) {
+inline Table Ramp(
+    int channel, const std::function<int(int)>& f = [](int i) { return i; }) {
     Table t(256);
-    for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(f(i)) << (16 - 8 * channel);
+    for (int i = 0; i < 256; ++i)
+        t[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(f(i)) << (16 - 8 * channel);
     return t;
 }
 inline int Halve(int i) {  // i / 2 rounded half to even
@@ -60,11 +62,11 @@ inline Table RandomTable(std::mt19937& random, int count) {
 // The mask of the bits that make a pixel's value in each format.
 inline std::uint32_t ValueMask(int bitCount) {
     switch (bitCount) {
-    case 1: return 0x1;
-    case 4: return 0xF;
-    case 8: return 0xFF;
-    case 16: return 0x7FFF;
-    default: return 0xFFFFFF;
+        case 1: return 0x1;
+        case 4: return 0xF;
+        case 8: return 0xFF;
+        case 16: return 0x7FFF;
+        default: return 0xFFFFFF;
     }
 }
 
@@ -100,32 +102,41 @@ public:
     std::uint32_t Value(int x, int y) const {
         const std::uint8_t* row = Row(y);
         switch (bitCount) {
-        case 1: return (row[x / 8] >> (7 - x % 8)) & 1u;
-        case 4: return (x % 2) ? (row[x / 2] & 0xFu) : (row[x / 2] >> 4);
-        case 8: return row[x];
-        case 16: return row[2 * x] | (static_cast<std::uint32_t>(row[2 * x + 1]) << 8);
-        case 24: return row[3 * x] | (static_cast<std::uint32_t>(row[3 * x + 1]) << 8) | (static_cast<std::uint32_t>(row[3 * x + 2]) << 16);
-        default: {
-            std::uint32_t v;
-            std::memcpy(&v, row + 4 * x, 4);
-            return v;
-        }
+            case 1: return (row[x / 8] >> (7 - x % 8)) & 1u;
+            case 4: return (x % 2) ? (row[x / 2] & 0xFu) : (row[x / 2] >> 4);
+            case 8: return row[x];
+            case 16: return row[2 * x] | (static_cast<std::uint32_t>(row[2 * x + 1]) << 8);
+            case 24:
+                return row[3 * x] | (static_cast<std::uint32_t>(row[3 * x + 1]) << 8) |
+                       (static_cast<std::uint32_t>(row[3 * x + 2]) << 16);
+            default: {
+                std::uint32_t v;
+                std::memcpy(&v, row + 4 * x, 4);
+                return v;
+            }
         }
     }
     void SetValue(int x, int y, std::uint32_t v) {
         std::uint8_t* row = Row(y);
         switch (bitCount) {
-        case 1: row[x / 8] = static_cast<std::uint8_t>((row[x / 8] & ~(0x80 >> (x % 8))) | ((v & 1) << (7 - x % 8))); break;
-        case 4:
-            row[x / 2] = static_cast<std::uint8_t>((x % 2) ? ((row[x / 2] & 0xF0) | (v & 0xF)) : ((row[x / 2] & 0x0F) | ((v & 0xF) << 4)));
-            break;
-        case 8: row[x] = static_cast<std::uint8_t>(v); break;
-        case 16: row[2 * x] = static_cast<std::uint8_t>(v); row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8); break;
-        case 24:
-            row[3 * x] = static_cast<std::uint8_t>(v); row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-            row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
-            break;
-        default: std::memcpy(row + 4 * x, &v, 4); break;
+            case 1:
+                row[x / 8] = static_cast<std::uint8_t>((row[x / 8] & ~(0x80 >> (x % 8))) | ((v & 1) << (7 - x % 8)));
+                break;
+            case 4:
+                row[x / 2] = static_cast<std::uint8_t>((x % 2) ? ((row[x / 2] & 0xF0) | (v & 0xF))
+                                                               : ((row[x / 2] & 0x0F) | ((v & 0xF) << 4)));
+                break;
+            case 8: row[x] = static_cast<std::uint8_t>(v); break;
+            case 16:
+                row[2 * x] = static_cast<std::uint8_t>(v);
+                row[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                break;
+            case 24:
+                row[3 * x] = static_cast<std::uint8_t>(v);
+                row[3 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+                row[3 * x + 2] = static_cast<std::uint8_t>(v >> 16);
+                break;
+            default: std::memcpy(row + 4 * x, &v, 4); break;
         }
     }
     void FillRandom(std::mt19937& random) {

@@ -64,7 +64,8 @@ TEST(Kernels, PickBytesTakesOneChannelOfPackedPixels) {
                 std::vector<std::uint8_t> out(kGuard + n + kGuard, 0x5A);
                 Tested().pickBytes(in.data(), step, out.data() + kGuard, n, table);
                 for (std::size_t i = 0; i < n; ++i)
-                    ASSERT_EQ(out[kGuard + i], table[in[static_cast<std::size_t>(step) * i]]) << "step " << step << " n " << n;
+                    ASSERT_EQ(out[kGuard + i], table[in[static_cast<std::size_t>(step) * i]])
+                        << "step " << step << " n " << n;
                 ASSERT_TRUE(std::all_of(out.begin(), out.begin() + kGuard, [](auto b) { return b == 0x5A; })) << n;
                 ASSERT_TRUE(std::all_of(out.end() - kGuard, out.end(), [](auto b) { return b == 0x5A; })) << n;
             }
@@ -89,7 +90,8 @@ TEST(Kernels, ExpandBytesWritesEachColourWhole) {
                 ASSERT_EQ(got, colours[in[i]]) << "n " << n << " at " << i;
             }
             ASSERT_TRUE(std::all_of(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(kGuard + offset),
-                                    [](auto b) { return b == 0xC3; })) << n;
+                                    [](auto b) { return b == 0xC3; }))
+                << n;
             ASSERT_TRUE(std::all_of(out.end() - kGuard, out.end(), [](auto b) { return b == 0xC3; })) << n;
         }
     }
@@ -112,7 +114,8 @@ TEST(Kernels, RopRowsMatchTheTruthTableForEveryLength) {
                 Tested().ropRows[rop](d.data() + kGuard, s.data(), p.data(), n, mask);
                 for (std::size_t i = 0; i < n; ++i) {
                     const std::uint32_t expected = RopReference(rop, p[i], s[i], d0[i]) & mask.bytes[i % 16] & 0xFFu;
-                    ASSERT_EQ(d[kGuard + i], expected) << "rop " << rop << " bits " << bitCount << " n " << n << " at " << i;
+                    ASSERT_EQ(d[kGuard + i], expected)
+                        << "rop " << rop << " bits " << bitCount << " n " << n << " at " << i;
                 }
                 ASSERT_TRUE(std::all_of(d.begin(), d.begin() + kGuard, [](auto b) { return b == 0x3C; }));
                 ASSERT_TRUE(std::all_of(d.end() - kGuard, d.end(), [](auto b) { return b == 0x3C; }));
@@ -153,9 +156,9 @@ TEST(WholeSurfaces, EveryRowOrderAndFormatFollowsTheTruthTable) {
                     ASSERT_TRUE(gdi32::BitBlt(dst.dc, 0, 0, W, H, src.dc, 0, 0, rop));
                     for (int y = 0; y < H; ++y)
                         for (int x = 0; x < W; ++x) {
-                            const std::uint32_t expected =
-                                RopReference(rop >> 16, brushValue, src.Value(x, y), before[static_cast<std::size_t>(y * W + x)]) &
-                                ValueMask(bitCount);
+                            const std::uint32_t expected = RopReference(rop >> 16, brushValue, src.Value(x, y),
+                                                                        before[static_cast<std::size_t>(y * W + x)]) &
+                                                           ValueMask(bitCount);
                             ASSERT_EQ(dst.Value(x, y), expected) << x << "," << y;
                         }
                 }
@@ -174,7 +177,8 @@ TEST(WholeSurfaces, RampPlanesSplitAndComposeInEitherRowOrder) {
     for (const int pictureBits : {24, 32}) {
         for (const int pictureOrder : {1, -1}) {
             for (const int planeOrder : {1, -1}) {
-                SCOPED_TRACE(std::to_string(pictureBits) + " " + std::to_string(pictureOrder) + " " + std::to_string(planeOrder));
+                SCOPED_TRACE(std::to_string(pictureBits) + " " + std::to_string(pictureOrder) + " " +
+                             std::to_string(planeOrder));
                 Surface picture(Info(W, pictureOrder * H, pictureBits));
                 picture.FillRandom(random);
                 for (int channel = 0; channel < 3; ++channel) {
@@ -182,7 +186,8 @@ TEST(WholeSurfaces, RampPlanesSplitAndComposeInEitherRowOrder) {
                     ASSERT_TRUE(gdi32::BitBlt(plane.dc, 0, 0, W, H, picture.dc, 0, 0, SRCCOPY));
                     for (int y = 0; y < H; ++y)
                         for (int x = 0; x < W; ++x)
-                            ASSERT_EQ(plane.Value(x, y), (picture.Value(x, y) >> (16 - 8 * channel)) & 0xFF) << x << "," << y;
+                            ASSERT_EQ(plane.Value(x, y), (picture.Value(x, y) >> (16 - 8 * channel)) & 0xFF)
+                                << x << "," << y;
                     if (pictureBits != 32) continue;
                     const std::vector<std::uint8_t> before(picture.bits, picture.bits + picture.stride * H);
                     ASSERT_TRUE(gdi32::BitBlt(picture.dc, 0, 0, W, H, plane.dc, 0, 0, SRCPAINT));
@@ -190,7 +195,8 @@ TEST(WholeSurfaces, RampPlanesSplitAndComposeInEitherRowOrder) {
                         for (int x = 0; x < W; ++x) {
                             std::uint32_t old;
                             std::memcpy(&old, before.data() + (picture.Row(y) - picture.bits) + 4 * x, 4);
-                            ASSERT_EQ(picture.Value(x, y), ((old | (plane.Value(x, y) << (16 - 8 * channel))) & 0xFFFFFFu))
+                            ASSERT_EQ(picture.Value(x, y),
+                                      ((old | (plane.Value(x, y) << (16 - 8 * channel))) & 0xFFFFFFu))
                                 << x << "," << y;
                         }
                     ASSERT_TRUE(gdi32::BitBlt(picture.dc, 0, 0, W, H, plane.dc, 0, 0, SRCCOPY));
@@ -230,7 +236,8 @@ std::uint64_t HashOfRandomWork(int rounds) {
                          random() % 2 ? table : RandomTable(random, 256)));
         dst.FillRandom(random);
         src.FillRandom(random);
-        HBRUSH brush = random() % 2 ? gdi32::CreateSolidBrush(random() & 0xFFFFFF) : gdi32::CreatePatternBrush(src.bitmap);
+        HBRUSH brush =
+            random() % 2 ? gdi32::CreateSolidBrush(random() & 0xFFFFFF) : gdi32::CreatePatternBrush(src.bitmap);
         gdi32::SelectObject(dst.dc, brush);
         gdi32::SetTextColor(dst.dc, random() & 0xFFFFFF);
         gdi32::SetBkColor(dst.dc, random() & 0xFFFFFF);
@@ -239,20 +246,24 @@ std::uint64_t HashOfRandomWork(int rounds) {
         for (int op = 0; op < 8; ++op) {
             const DWORD rop = static_cast<DWORD>(random() % 256) << 16;
             const bool whole = wholeRows && random() % 2;
-            const int x = whole ? 0 : static_cast<int>(random() % 20) - 5, y = whole ? 0 : static_cast<int>(random() % 20) - 5;
+            const int x = whole ? 0 : static_cast<int>(random() % 20) - 5,
+                      y = whole ? 0 : static_cast<int>(random() % 20) - 5;
             const int cw = whole ? w : static_cast<int>(1 + random() % static_cast<unsigned>(w + 5));
             const int ch = whole ? h : static_cast<int>(1 + random() % static_cast<unsigned>(h + 5));
             const int sx = static_cast<int>(random() % 5), sy = static_cast<int>(random() % 5);
             switch (random() % 5) {
-            case 0: gdi32::BitBlt(dst.dc, x, y, cw, ch, src.dc, 0, 0, rop); break;
-            case 1: gdi32::BitBlt(dst.dc, x, y, cw, ch, dst.dc, sx, sy, rop); break;
-            case 2: gdi32::PatBlt(dst.dc, x, y, cw, ch, rop); break;
-            case 3: gdi32::StretchDIBits(dst.dc, x, y, cw, ch, 0, 0, w, h, src.bits, &srcInfo, DIB_RGB_COLORS, rop); break;
-            default: {  // the surface's own bits through another table, as the blend redraws its planes
-                const BITMAPINFO through = Info(w, dst.topDown ? -h : h, dstBits, random() % 2 ? table : Ramp(2, Halve));
-                gdi32::StretchDIBits(dst.dc, 0, 0, w, h, 0, 0, w, h, dst.bits, &through, DIB_RGB_COLORS,
-                                     random() % 2 ? SRCCOPY : rop);
-            }
+                case 0: gdi32::BitBlt(dst.dc, x, y, cw, ch, src.dc, 0, 0, rop); break;
+                case 1: gdi32::BitBlt(dst.dc, x, y, cw, ch, dst.dc, sx, sy, rop); break;
+                case 2: gdi32::PatBlt(dst.dc, x, y, cw, ch, rop); break;
+                case 3:
+                    gdi32::StretchDIBits(dst.dc, x, y, cw, ch, 0, 0, w, h, src.bits, &srcInfo, DIB_RGB_COLORS, rop);
+                    break;
+                default: {  // the surface's own bits through another table, as the blend redraws its planes
+                    const BITMAPINFO through =
+                        Info(w, dst.topDown ? -h : h, dstBits, random() % 2 ? table : Ramp(2, Halve));
+                    gdi32::StretchDIBits(dst.dc, 0, 0, w, h, 0, 0, w, h, dst.bits, &through, DIB_RGB_COLORS,
+                                         random() % 2 ? SRCCOPY : rop);
+                }
             }
             mix(dst.bits, static_cast<std::size_t>(dst.stride * h));
         }

@@ -21,11 +21,14 @@ std::vector<HandleUse> DcUses(HDC goodDc) {
     static std::uint8_t bits[4] = {9, 9, 9, 9};
     static const BITMAPINFO info = Info(1, 1, 8, Ramp(0));
     return {
-        {"BitBlt as destination", [=](HDC dc, HGDIOBJ) { return !gdi32::BitBlt(dc, 0, 0, 1, 1, goodDc, 0, 0, SRCCOPY); }},
+        {"BitBlt as destination",
+         [=](HDC dc, HGDIOBJ) { return !gdi32::BitBlt(dc, 0, 0, 1, 1, goodDc, 0, 0, SRCCOPY); }},
         {"BitBlt as source", [=](HDC dc, HGDIOBJ) { return !gdi32::BitBlt(goodDc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY); }},
         {"PatBlt", [](HDC dc, HGDIOBJ) { return !gdi32::PatBlt(dc, 0, 0, 1, 1, PATCOPY); }},
-        {"StretchDIBits", [](HDC dc, HGDIOBJ) {
-             return gdi32::StretchDIBits(dc, 0, 0, 1, 1, 0, 0, 1, 1, bits, &info, DIB_RGB_COLORS, SRCCOPY) == 0; }},
+        {"StretchDIBits",
+         [](HDC dc, HGDIOBJ) {
+             return gdi32::StretchDIBits(dc, 0, 0, 1, 1, 0, 0, 1, 1, bits, &info, DIB_RGB_COLORS, SRCCOPY) == 0;
+         }},
         {"SelectObject", [](HDC dc, HGDIOBJ) { return !gdi32::SelectObject(dc, gdi32::GetStockObject(BLACK_BRUSH)); }},
         {"DeleteDC", [](HDC dc, HGDIOBJ) { return !gdi32::DeleteDC(dc); }},
         {"GetDeviceCaps", [](HDC dc, HGDIOBJ) { return gdi32::GetDeviceCaps(dc, BITSPIXEL) == 0; }},
@@ -33,7 +36,8 @@ std::vector<HandleUse> DcUses(HDC goodDc) {
         {"SetPixel", [](HDC dc, HGDIOBJ) { return gdi32::SetPixel(dc, 0, 0, 0) == CLR_INVALID; }},
         {"SetTextColor", [](HDC dc, HGDIOBJ) { return gdi32::SetTextColor(dc, 0) == CLR_INVALID; }},
         {"SetBkColor", [](HDC dc, HGDIOBJ) { return gdi32::SetBkColor(dc, 0) == CLR_INVALID; }},
-        {"CreateCompatibleDC", [](HDC dc, HGDIOBJ) { return dc == nullptr || gdi32::CreateCompatibleDC(dc) == nullptr; }},
+        {"CreateCompatibleDC",
+         [](HDC dc, HGDIOBJ) { return dc == nullptr || gdi32::CreateCompatibleDC(dc) == nullptr; }},
         {"CurrentBitmap", [](HDC dc, HGDIOBJ) { return gdi32::CurrentBitmap(dc) == nullptr; }},
     };
 }
@@ -83,7 +87,8 @@ TEST(Handles, ZeroStaleForeignAndWrongKindHandlesFailAndChangeNothing) {
         {"all ones", reinterpret_cast<HGDIOBJ>(~std::uintptr_t{0})},
     };
     for (const HandleUse& use : ObjectUses(good.dc))
-        for (const auto& [what, object] : badObjects) EXPECT_TRUE(use.failsWith(nullptr, object)) << use.name << " with " << what;
+        for (const auto& [what, object] : badObjects)
+            EXPECT_TRUE(use.failsWith(nullptr, object)) << use.name << " with " << what;
 
     EXPECT_EQ(good.Value(0, 0), 0x123456u);
     EXPECT_EQ(gdi32::CurrentBitmap(good.dc), good.bitmap);
@@ -131,10 +136,10 @@ TEST(Selection, ABitmapLivesInOneDcAndCannotBeDeletedThere) {
     HDC first = gdi32::CreateCompatibleDC(nullptr), second = gdi32::CreateCompatibleDC(nullptr);
     HGDIOBJ stock = gdi32::SelectObject(first, bitmap);
     EXPECT_EQ(stock, gdi32::CurrentBitmap(second));
-    EXPECT_EQ(gdi32::SelectObject(first, bitmap), bitmap);        // already there: no change
-    EXPECT_EQ(gdi32::SelectObject(second, bitmap), nullptr);      // held by another DC
+    EXPECT_EQ(gdi32::SelectObject(first, bitmap), bitmap);    // already there: no change
+    EXPECT_EQ(gdi32::SelectObject(second, bitmap), nullptr);  // held by another DC
     EXPECT_EQ(gdi32::CurrentBitmap(second), stock);
-    EXPECT_FALSE(gdi32::DeleteObject(bitmap));                    // still selected: nothing freed
+    EXPECT_FALSE(gdi32::DeleteObject(bitmap));  // still selected: nothing freed
     EXPECT_TRUE(gdi32::PatBlt(first, 0, 0, 3, 3, WHITENESS));
     EXPECT_EQ(static_cast<std::uint8_t*>(bits)[0], 255);
 
@@ -185,7 +190,8 @@ TEST(CreateDIBSection, RejectsWhatItCannotMake) {
         {"64 bits", [](BITMAPINFO& i) { i.bmiHeader.biBitCount = 64; }},
         {"run-length", [](BITMAPINFO& i) { i.bmiHeader.biCompression = BI_RLE8; }},
         {"bit fields on 8 bits", [](BITMAPINFO& i) { i.bmiHeader.biCompression = BI_BITFIELDS; }},
-        {"5-6-5 fields", [](BITMAPINFO& i) {
+        {"5-6-5 fields",
+         [](BITMAPINFO& i) {
              i.bmiHeader.biBitCount = 16;
              i.bmiHeader.biCompression = BI_BITFIELDS;
              const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
@@ -193,13 +199,19 @@ TEST(CreateDIBSection, RejectsWhatItCannotMake) {
          }},
         {"core header", [](BITMAPINFO& i) { i.bmiHeader.biSize = 12; }},
         {"two planes", [](BITMAPINFO& i) { i.bmiHeader.biPlanes = 2; }},
-        {"overflowing size", [](BITMAPINFO& i) {
+        {"overflowing size",
+         [](BITMAPINFO& i) {
              i.bmiHeader.biWidth = 1 << 30;
              i.bmiHeader.biHeight = 1 << 30;
              i.bmiHeader.biBitCount = 32;
          }},
-        {"widest row", [](BITMAPINFO& i) { i.bmiHeader.biWidth = INT_MAX; i.bmiHeader.biBitCount = 32; }},
-        {"over 256 MiB", [](BITMAPINFO& i) {
+        {"widest row",
+         [](BITMAPINFO& i) {
+             i.bmiHeader.biWidth = INT_MAX;
+             i.bmiHeader.biBitCount = 32;
+         }},
+        {"over 256 MiB",
+         [](BITMAPINFO& i) {
              i.bmiHeader.biWidth = 8193;
              i.bmiHeader.biHeight = -8192;
              i.bmiHeader.biBitCount = 32;
@@ -222,7 +234,7 @@ TEST(CreateDIBSection, MakesZeroedPaddedBitsOfEveryFormat) {
         int width, height, bitCount;
         int stride;
     };
-    const Case cases[] = {{13, 5, 1, 4}, {33, 2, 1, 8}, {9, 3, 4, 8}, {5, -4, 8, 8}, {200, 200, 8, 200},
+    const Case cases[] = {{13, 5, 1, 4}, {33, 2, 1, 8},  {9, 3, 4, 8},    {5, -4, 8, 8}, {200, 200, 8, 200},
                           {3, 3, 16, 8}, {5, 2, 24, 16}, {7, -7, 32, 28}, {1, 1, 24, 4}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.bitCount) + " bits " + std::to_string(c.width));
@@ -275,9 +287,9 @@ TEST(GetDeviceCaps, ReportsTheDisplayForAnyValidDc) {
     EXPECT_EQ(gdi32::GetDeviceCaps(dc, BITSPIXEL), 32);  // defaults without a provider
     EXPECT_EQ(gdi32::GetDeviceCaps(dc, HORZRES), 1024);
     gdi32::SetDisplayCapsProvider(TestDisplay);
-    const std::pair<int, int> expected[] = {{BITSPIXEL, 16}, {HORZRES, 1600}, {VERTRES, 900}, {VREFRESH, 75},
-                                            {PLANES, 1},     {LOGPIXELSX, 96}, {LOGPIXELSY, 96}, {NUMCOLORS, -1},
-                                            {12345, 0}};
+    const std::pair<int, int> expected[] = {{BITSPIXEL, 16},  {HORZRES, 1600}, {VERTRES, 900},
+                                            {VREFRESH, 75},   {PLANES, 1},     {LOGPIXELSX, 96},
+                                            {LOGPIXELSY, 96}, {NUMCOLORS, -1}, {12345, 0}};
     for (const auto& [index, value] : expected) EXPECT_EQ(gdi32::GetDeviceCaps(dc, index), value) << index;
     EXPECT_EQ(gdi32::GetDeviceCaps(nullptr, BITSPIXEL), 0);
     gdi32::SetDisplayCapsProvider(nullptr);

@@ -43,8 +43,9 @@ TEST_P(EveryRop, MatchesTruthTableOnEveryBit) {
                 const std::uint32_t old = beforeValues[static_cast<std::size_t>(y * kWidth + x)];
                 const bool inside = x >= dx && x < dx + w && y >= dy && y < dy + h;
                 const std::uint32_t expected =
-                    inside ? RopReference(rop, tile.Value(x % 8, y % 8), src.Value(x - dx + sx, y - dy + sy), old) & mask
-                           : old;
+                    inside
+                        ? RopReference(rop, tile.Value(x % 8, y % 8), src.Value(x - dx + sx, y - dy + sy), old) & mask
+                        : old;
                 ASSERT_EQ(dst.Value(x, y), expected) << "rop " << rop << " at " << x << "," << y;
             }
         }
@@ -89,11 +90,11 @@ TEST(SolidBrush, PatternOperationsUseTheBrushColourInTheSurfaceFormat) {
         std::uint32_t value;  // what PATCOPY writes
     };
     const Case cases[] = {
-        {8, RGB(77, 200, 13), 77},        // red ramp: the red channel
+        {8, RGB(77, 200, 13), 77},  // red ramp: the red channel
         {32, RGB(77, 200, 13), 0x4DC80D},
         {24, RGB(1, 2, 3), 0x010203},
         {16, RGB(255, 8, 7), (31u << 10) | (1u << 5) | 0u},
-        {1, RGB(200, 200, 200), 1},       // nearer white than black
+        {1, RGB(200, 200, 200), 1},  // nearer white than black
         {4, RGB(3, 0, 0), 3},
     };
     for (const Case& c : cases) {
@@ -120,8 +121,10 @@ TEST(SolidBrush, DefaultIsWhiteAndTheHollowBrushPaintsNothing) {
     EXPECT_TRUE(gdi32::PatBlt(s.dc, 0, 0, 3, 3, BLACKNESS));  // no pattern read: still drawn
     EXPECT_TRUE(gdi32::PatBlt(s.dc, 0, 0, 3, 3, PATCOPY));
     EXPECT_EQ(s.Value(1, 1), 0u);
-    const std::pair<int, std::uint32_t> stock[] = {{WHITE_BRUSH, 0xFFFFFF}, {LTGRAY_BRUSH, 0xC0C0C0},
-                                                   {GRAY_BRUSH, 0x808080},  {DKGRAY_BRUSH, 0x404040},
+    const std::pair<int, std::uint32_t> stock[] = {{WHITE_BRUSH, 0xFFFFFF},
+                                                   {LTGRAY_BRUSH, 0xC0C0C0},
+                                                   {GRAY_BRUSH, 0x808080},
+                                                   {DKGRAY_BRUSH, 0x404040},
                                                    {BLACK_BRUSH, 0}};
     for (const auto& [index, colour] : stock) {
         gdi32::SelectObject(s.dc, gdi32::GetStockObject(index));
@@ -143,7 +146,8 @@ TEST(PatternBrush, MonochromePatternTakesTextAndBackgroundColours) {
     gdi32::SetBkColor(s.dc, RGB(0, 0, 255));
     ASSERT_TRUE(gdi32::PatBlt(s.dc, 1, 1, 4, 3, PATCOPY));
     for (int y = 1; y < 4; ++y)
-        for (int x = 1; x < 5; ++x) EXPECT_EQ(s.Value(x, y), ((x + y) % 2 == 0) ? 0x0000FFu : 0xFF0000u) << x << "," << y;
+        for (int x = 1; x < 5; ++x)
+            EXPECT_EQ(s.Value(x, y), ((x + y) % 2 == 0) ? 0x0000FFu : 0xFF0000u) << x << "," << y;
     EXPECT_EQ(s.Value(0, 0), 0u);
     // The brush holds its own copy of the bitmap.
     tile.SetValue(0, 0, 0);

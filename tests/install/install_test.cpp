@@ -65,7 +65,8 @@ TEST_F(Install, EveryProgramHasItsEntryIconAndData) {
         SCOPED_TRACE(program.name);
         const fs::path binary = prefix_ / "bin" / program.name;
         EXPECT_TRUE(fs::exists(binary));
-        const auto entry = ReadEntry(prefix_ / "share/applications" / (std::string("multimedia-techniques-") + program.name + ".desktop"));
+        const auto entry = ReadEntry(prefix_ / "share/applications" /
+                                     (std::string("multimedia-techniques-") + program.name + ".desktop"));
         EXPECT_EQ(entry.at("Type"), "Application");
         EXPECT_EQ(entry.at("Name"), program.menuName);
         EXPECT_EQ(entry.at("Exec"), binary.string());
@@ -75,14 +76,16 @@ TEST_F(Install, EveryProgramHasItsEntryIconAndData) {
         }
     }
     const fs::path spritemaskData = prefix_ / "share/multimedia-techniques/spritemask";
-    for (const char* file : {"haikei.bmp", "pic1.bmp", "pic2.bmp"}) EXPECT_TRUE(fs::exists(spritemaskData / file)) << file;
+    for (const char* file : {"haikei.bmp", "pic1.bmp", "pic2.bmp"})
+        EXPECT_TRUE(fs::exists(spritemaskData / file)) << file;
     EXPECT_TRUE(fs::exists(prefix_ / "share/multimedia-techniques/drive_c/Windows/Media/The Microsoft Sound.wav"));
 }
 
 TEST_F(Install, EntriesPassTheDesktopFileValidator) {
     if (RunCommand({"sh", "-c", "command -v desktop-file-validate"}).exitCode != 0) GTEST_SKIP() << "no validator";
     for (const auto& program : kPrograms) {
-        const auto path = prefix_ / "share/applications" / (std::string("multimedia-techniques-") + program.name + ".desktop");
+        const auto path =
+            prefix_ / "share/applications" / (std::string("multimedia-techniques-") + program.name + ".desktop");
         const auto result = RunCommand({"desktop-file-validate", path.string()});
         EXPECT_EQ(result.exitCode, 0) << program.name << ": " << result.output;
     }
@@ -94,7 +97,8 @@ TEST_F(Install, EveryProgramHasValidAppStreamMetadataAndAManualPage) {
     std::vector<std::string> validate{"appstreamcli", "validate", "--no-net"};
     for (const auto& program : kPrograms) {
         SCOPED_TRACE(program.name);
-        const fs::path path = prefix_ / "share/metainfo" / (std::string("example.multimedia_techniques.") + program.name + ".metainfo.xml");
+        const fs::path path = prefix_ / "share/metainfo" /
+                              (std::string("example.multimedia_techniques.") + program.name + ".metainfo.xml");
         std::ifstream in(path);
         std::stringstream xml;
         xml << in.rdbuf();
@@ -122,14 +126,16 @@ TEST_F(Install, EachProgramStartsFromItsEntryAndShowsItsWindow) {
     ASSERT_TRUE(x.ok());
     for (const auto& program : kPrograms) {
         SCOPED_TRACE(program.name);
-        const auto entry = ReadEntry(prefix_ / "share/applications" / (std::string("multimedia-techniques-") + program.name + ".desktop"));
+        const auto entry = ReadEntry(prefix_ / "share/applications" /
+                                     (std::string("multimedia-techniques-") + program.name + ".desktop"));
         const std::string directory = entry.contains("Path") ? entry.at("Path") : "/";
-        const pid_t pid = testsupport::StartProcess(
-            {"sh", "-c", "cd \"$0\" && exec \"$1\"", directory, entry.at("Exec")},
-            {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=dummy", "SUITE_DRIVE_C="});
+        const pid_t pid =
+            testsupport::StartProcess({"sh", "-c", "cd \"$0\" && exec \"$1\"", directory, entry.at("Exec")},
+                                      {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=dummy", "SUITE_DRIVE_C="});
         const bool shown = testsupport::WaitUntil(
             [&] {
-                const auto found = RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^(" + std::string(program.caption) + ")$"});
+                const auto found = RunCommand(
+                    {"xdotool", "search", "--onlyvisible", "--name", "^(" + std::string(program.caption) + ")$"});
                 return !found.output.empty();
             },
             15000);

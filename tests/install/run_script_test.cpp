@@ -33,7 +33,8 @@ protected:
     }
     // Standard output and error together, and the exit status.
     testsupport::CommandResult Run(const std::vector<std::string>& env) {
-        std::vector<std::string> argv = {"env", "-u", "WAYLAND_DISPLAY", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "XDG_RUNTIME_DIR"};
+        std::vector<std::string> argv = {
+            "env", "-u", "WAYLAND_DISPLAY", "-u", "DISPLAY", "-u", "QT_QPA_PLATFORM", "-u", "XDG_RUNTIME_DIR"};
         argv.insert(argv.end(), env.begin(), env.end());
         argv.insert(argv.end(), {"sh", "-c", "exec bash \"$0\" modeswitch 2>&1", dir_.path() + "/scripts/run.sh"});
         return RunCommand(argv);

@@ -38,7 +38,9 @@ TEST(Cp932, DecodesReceivedBytes) {
         {"second half of a split character", Bytes({0xFA}), kReplacement},
         {"second half before a line end", Bytes({0xFA, 0x0D, 0x0A}), kReplacement + "\r\n"},
         {"lead byte before a line end keeps the line end", Bytes({0x82, 0x0D, 0x0A}), kReplacement + "\r\n"},
-        {"lead byte before a byte that cannot trail", Bytes({0x81, 0x7F, 'x'}), kReplacement + "\x7F" "x"},
+        {"lead byte before a byte that cannot trail", Bytes({0x81, 0x7F, 'x'}),
+         kReplacement + "\x7F"
+                        "x"},
         {"bytes that begin nothing", Bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF, 'z'}),
          kReplacement + kReplacement + kReplacement + kReplacement + kReplacement + "z"},
     };
@@ -65,11 +67,26 @@ TEST(Cp932, EncodesTextToSend) {
         {"accented letter 932 lacks", "caf\u00E9", "caf?"},
         {"emoji between letters", "a\U0001F600b", "a?b"},
         {"hangul", "\uD55C\uAE00", "??"},
-        {"cut-off sequence keeps what follows", "\xE3\x81" "A", "?A"},
-        {"stray continuation byte", "\x80" "A", "?A"},
-        {"four-byte lead without its tail", "\xF0" "AB", "?AB"},
-        {"invalid lead byte", "\xFF" "A", "?A"},
-        {"encoded surrogate", "\xED\xA0\x80" "A", "?A"},
+        {"cut-off sequence keeps what follows",
+         "\xE3\x81"
+         "A",
+         "?A"},
+        {"stray continuation byte",
+         "\x80"
+         "A",
+         "?A"},
+        {"four-byte lead without its tail",
+         "\xF0"
+         "AB",
+         "?AB"},
+        {"invalid lead byte",
+         "\xFF"
+         "A",
+         "?A"},
+        {"encoded surrogate",
+         "\xED\xA0\x80"
+         "A",
+         "?A"},
     };
     for (const auto& c : cases) EXPECT_EQ(Cp932FromUtf8(c.from), c.to) << c.name;
 }

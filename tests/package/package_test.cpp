@@ -23,15 +23,13 @@ namespace fs = std::filesystem;
 using testsupport::RunCommand;
 
 const char* const kPackage = "multimedia-techniques";
-const char* const kPrograms[] = {"blendview", "spritemask", "modeswitch", "tcpterm", "joy", "stickpoll",
-                                 "tickplot", "wavefile", "wavememory", "grabmove", "bareframe", "linkopen"};
+const char* const kPrograms[] = {"blendview", "spritemask", "modeswitch", "tcpterm",  "joy",       "stickpoll",
+                                 "tickplot",  "wavefile",   "wavememory", "grabmove", "bareframe", "linkopen"};
 // Written while the package is installed, so a run that was killed before it could purge is
 // cleaned up by the next.
 const fs::path kInstalledMarker = "/tmp/multimedia-techniques-package-test.installed";
 
-bool IsInstalled() {
-    return RunCommand({"dpkg-query", "-W", "-f=${Status}", kPackage}).output.ends_with(" installed");
-}
+bool IsInstalled() { return RunCommand({"dpkg-query", "-W", "-f=${Status}", kPackage}).output.ends_with(" installed"); }
 
 void Purge() {
     if (IsInstalled()) RunCommand({"dpkg", "--purge", kPackage});
@@ -58,7 +56,8 @@ std::map<std::string, std::string> ReadEntry(const fs::path& path) {
 }
 
 std::string VersionRecord(const fs::path& executable) {
-    return RunCommand({"objcopy", "-O", "binary", "--only-section=.version_record", executable.string(), "/dev/stdout"}).output;
+    return RunCommand({"objcopy", "-O", "binary", "--only-section=.version_record", executable.string(), "/dev/stdout"})
+        .output;
 }
 
 bool Shows(const std::string& title) {
@@ -68,7 +67,8 @@ bool Shows(const std::string& title) {
 // SDL's disk driver writes silence as zeros until a sound plays.
 bool NotSilent(const fs::path& raw) {
     std::ifstream in(raw, std::ios::binary);
-    return std::any_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), [](char c) { return c != 0; });
+    return std::any_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(),
+                       [](char c) { return c != 0; });
 }
 
 bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
@@ -80,7 +80,8 @@ protected:
             skipReason_ = "installing the package needs root";
             return;
         }
-        for (const char* tool : {"git", "dpkg-buildpackage", "dh", "lintian", "appstreamcli", "apt-get", "Xvfb", "xdotool", "objcopy"}) {
+        for (const char* tool :
+             {"git", "dpkg-buildpackage", "dh", "lintian", "appstreamcli", "apt-get", "Xvfb", "xdotool", "objcopy"}) {
             if (RunCommand({"sh", "-c", "command -v \"$0\"", tool}).exitCode != 0) {
                 skipReason_ = std::string("no ") + tool;
                 return;
@@ -97,8 +98,9 @@ protected:
         }
         work_ = fs::temp_directory_path() / ("suite_package_" + std::to_string(getpid()));
         fs::create_directories(work_);
-        const auto built = RunCommand({"sh", "-c", "bash \"$0/scripts/package.sh\" \"$1/dist\" >\"$1/package.log\" 2>&1",
-                                       SOURCE_DIR, work_.string()});
+        const auto built =
+            RunCommand({"sh", "-c", "bash \"$0/scripts/package.sh\" \"$1/dist\" >\"$1/package.log\" 2>&1", SOURCE_DIR,
+                        work_.string()});
         if (built.exitCode != 0) {
             buildFailure_ = RunCommand({"tail", "-n", "60", (work_ / "package.log").string()}).output;
             return;
@@ -138,7 +140,8 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
     // What the package holds, other than folders that other packages share.
     std::vector<fs::path> files;
     for (const auto& deb : debs_) {
-        for (const auto& line : Lines(RunCommand({"sh", "-c", "dpkg-deb --fsys-tarfile \"$0\" | tar -t", deb}).output)) {
+        for (const auto& line :
+             Lines(RunCommand({"sh", "-c", "dpkg-deb --fsys-tarfile \"$0\" | tar -t", deb}).output)) {
             if (line.back() != '/') files.push_back(fs::path(line.substr(1)));
         }
     }
@@ -159,13 +162,15 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
     std::vector<std::string> metainfo{"appstreamcli", "validate", "--no-net"};
     for (const char* program : kPrograms) {
         SCOPED_TRACE(program);
-        const fs::path entryPath = fs::path("/usr/share/applications") / (std::string("multimedia-techniques-") + program + ".desktop");
+        const fs::path entryPath =
+            fs::path("/usr/share/applications") / (std::string("multimedia-techniques-") + program + ".desktop");
         const auto entry = ReadEntry(entryPath);
         EXPECT_EQ(entry.at("Exec"), std::string("/usr/bin/") + program);
         if (entry.contains("Path")) {
             EXPECT_TRUE(fs::is_directory(entry.at("Path")));
         }
-        metainfo.push_back("/usr/share/metainfo/example.multimedia_techniques." + std::string(program) + ".metainfo.xml");
+        metainfo.push_back("/usr/share/metainfo/example.multimedia_techniques." + std::string(program) +
+                           ".metainfo.xml");
         // Stripped for the package, the executable keeps its record as the build has it.
         const std::string record = VersionRecord(fs::path("/usr/bin") / program);
         EXPECT_NE(record.find(std::string("InternalName=") + program), std::string::npos);
@@ -193,16 +198,22 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
                        {"wavememory", "メモリから効果音\\(WAV\\)を再生サンプル", {{132, 50}, {132, 116}}}};
         for (const auto& program : started) {
             SCOPED_TRACE(program.name);
-            const auto entry = ReadEntry(fs::path("/usr/share/applications") / (std::string("multimedia-techniques-") + program.name + ".desktop"));
+            const auto entry = ReadEntry(fs::path("/usr/share/applications") /
+                                         (std::string("multimedia-techniques-") + program.name + ".desktop"));
             const fs::path heard = work_ / (std::string(program.name) + ".raw");
-            const pid_t pid = testsupport::StartProcess(
-                {"sh", "-c", "cd \"${0:-/}\" && exec $1", entry.contains("Path") ? entry.at("Path") : "", entry.at("Exec")},
-                {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + heard.string(), "SUITE_DRIVE_C="});
+            const pid_t pid =
+                testsupport::StartProcess({"sh", "-c", "cd \"${0:-/}\" && exec $1",
+                                           entry.contains("Path") ? entry.at("Path") : "", entry.at("Exec")},
+                                          {"DISPLAY=" + x.display(), "SDL_AUDIODRIVER=disk",
+                                           "SDL_DISKAUDIOFILE=" + heard.string(), "SUITE_DRIVE_C="});
             EXPECT_TRUE(testsupport::WaitUntil([&] { return Shows(program.caption); }, 15000));
-            const auto window = Lines(RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + std::string(program.caption) + "$"}).output);
+            const auto window = Lines(
+                RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^" + std::string(program.caption) + "$"})
+                    .output);
             for (const auto& [clickX, clickY] : program.clicks) {
                 ASSERT_FALSE(window.empty());
-                RunCommand({"xdotool", "mousemove", "--window", window.front(), std::to_string(clickX), std::to_string(clickY), "click", "1"});
+                RunCommand({"xdotool", "mousemove", "--window", window.front(), std::to_string(clickX),
+                            std::to_string(clickY), "click", "1"});
                 testsupport::SleepMs(300);
             }
             if (!program.clicks.empty()) {
@@ -214,12 +225,13 @@ TEST_F(Package, InstallsWithAptStartsFromTheMenuAndPurgesWithoutTrace) {
         }
     }
 
-    const auto removed = RunCommand({"apt-get", "remove", "--purge", "-y", "-q", kPackage}, {"DEBIAN_FRONTEND=noninteractive"});
+    const auto removed =
+        RunCommand({"apt-get", "remove", "--purge", "-y", "-q", kPackage}, {"DEBIAN_FRONTEND=noninteractive"});
     ASSERT_EQ(removed.exitCode, 0) << removed.output;
     EXPECT_FALSE(IsInstalled());
     for (const auto& file : files) EXPECT_FALSE(fs::exists(fs::symlink_status(file))) << file << " is left";
-    const auto left = RunCommand({"find", "/usr", "/etc", "/var/lib/dpkg/info", "-name", "*multimedia-techniques*", "-o",
-                                  "-name", "*multimedia_techniques*"});
+    const auto left = RunCommand({"find", "/usr", "/etc", "/var/lib/dpkg/info", "-name", "*multimedia-techniques*",
+                                  "-o", "-name", "*multimedia_techniques*"});
     EXPECT_EQ(left.output, "") << "left after the purge";
 }
 

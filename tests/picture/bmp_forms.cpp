@@ -352,16 +352,14 @@ std::vector<ValidForm> ValidForms() {
         // Bottom row: encoded run, absolute run with a pad byte, end of line.
         // Second row: a run, then a delta one right and one up into the third row.
         // Third row: one pixel at x 3, end of line. Top row: absolute run of four, end of bitmap.
-        BmpParts parts = Rle8(6, 4,
-                              {0x03, 0x01, 0x00, 0x03, 0x02, 0x03, 0x04, 0x00, 0x00, 0x00,  //
-                               0x02, 0x05, 0x00, 0x02, 0x01, 0x01,                          //
-                               0x01, 0x06, 0x00, 0x00,                                      //
-                               0x00, 0x04, 0x07, 0x08, 0x09, 0x0A, 0x00, 0x01});
-        add("rle8", parts, 6, 4,
-            Lookup(parts.palette, {7, 8, 9, 10, 0, 0,  //
-                                   0, 0, 0, 6, 0, 0,   //
-                                   5, 5, 0, 0, 0, 0,   //
-                                   1, 1, 1, 2, 3, 4}));
+        BmpParts parts = Rle8(6, 4, {0x03, 0x01, 0x00, 0x03, 0x02, 0x03, 0x04, 0x00, 0x00, 0x00,  //
+                                     0x02, 0x05, 0x00, 0x02, 0x01, 0x01,                          //
+                                     0x01, 0x06, 0x00, 0x00,                                      //
+                                     0x00, 0x04, 0x07, 0x08, 0x09, 0x0A, 0x00, 0x01});
+        add("rle8", parts, 6, 4, Lookup(parts.palette, {7, 8, 9, 10, 0, 0,  //
+                                                        0, 0, 0, 6,  0, 0,  //
+                                                        5, 5, 0, 0,  0, 0,  //
+                                                        1, 1, 1, 2,  3, 4}));
     }
     {
         // A stream that stops right after the end of its last line, with no end-of-bitmap mark.
@@ -378,14 +376,12 @@ std::vector<ValidForm> ValidForms() {
         // Bottom row: run of five alternating nibbles, delta right, one pixel, end of line.
         // Middle row: two absolute runs (three nibbles, then four). Top row: an absolute run of
         // five nibbles with its pad byte, then end of bitmap.
-        BmpParts parts = Rle4(7, 3,
-                              {0x05, 0x12, 0x00, 0x02, 0x01, 0x00, 0x01, 0xF0, 0x00, 0x00,  //
-                               0x00, 0x03, 0x34, 0x50, 0x00, 0x04, 0x67, 0x89, 0x00, 0x00,  //
-                               0x00, 0x05, 0xAB, 0xCD, 0xE0, 0x00, 0x00, 0x01});
-        add("rle4", parts, 7, 3,
-            Lookup(parts.palette, {10, 11, 12, 13, 14, 0, 0,  //
-                                   3, 4, 5, 6, 7, 8, 9,       //
-                                   1, 2, 1, 2, 1, 0, 15}));
+        BmpParts parts = Rle4(7, 3, {0x05, 0x12, 0x00, 0x02, 0x01, 0x00, 0x01, 0xF0, 0x00, 0x00,  //
+                                     0x00, 0x03, 0x34, 0x50, 0x00, 0x04, 0x67, 0x89, 0x00, 0x00,  //
+                                     0x00, 0x05, 0xAB, 0xCD, 0xE0, 0x00, 0x00, 0x01});
+        add("rle4", parts, 7, 3, Lookup(parts.palette, {10, 11, 12, 13, 14, 0, 0,  //
+                                                        3,  4,  5,  6,  7,  8, 9,  //
+                                                        1,  2,  1,  2,  1,  0, 15}));
     }
     return forms;
 }

@@ -37,7 +37,9 @@ Image Decode(const std::vector<std::uint8_t>& bytes) {
     return std::get<Image>(std::move(result));
 }
 
-std::uint16_t BitCount(const std::vector<std::uint8_t>& file) { return static_cast<std::uint16_t>(file[28] | (file[29] << 8)); }
+std::uint16_t BitCount(const std::vector<std::uint8_t>& file) {
+    return static_cast<std::uint16_t>(file[28] | (file[29] << 8));
+}
 
 struct ShippedPicture {
     std::string path;
@@ -97,14 +99,14 @@ public:
 
     enum class Operation { Copy, And, Or };
 
-    void Blit(int x, int y, int width, int height, const Image& source, int sourceX, int sourceY,
-              Operation operation) {
+    void Blit(int x, int y, int width, int height, const Image& source, int sourceX, int sourceY, Operation operation) {
         for (int row = 0; row < height; ++row) {
             for (int column = 0; column < width; ++column) {
                 std::uint32_t& target = pixels_[(y + row) * 48 + x + column];
                 const std::uint32_t value = source.pixels[(sourceY + row) * source.width + sourceX + column];
-                target = operation == Operation::Copy ? value : operation == Operation::And ? (target & value)
-                                                                                            : (target | value);
+                target = operation == Operation::Copy  ? value
+                         : operation == Operation::And ? (target & value)
+                                                       : (target | value);
             }
         }
     }

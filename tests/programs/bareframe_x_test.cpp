@@ -35,7 +35,8 @@ TEST_F(ProgramsOnX, BareframeHasNoFrameButStaysAManagedWindowShowingItsButtonWho
     EXPECT_EQ(geometry->height, BareHeight);
 
     // "閉じる" spans rows 104..136 (1560 + 495 twips): its bottom outline shows, the background below it.
-    const std::string shot = (std::filesystem::temp_directory_path() / ("bareframe-" + std::to_string(bareframe->pid()) + ".png")).string();
+    const std::string shot =
+        (std::filesystem::temp_directory_path() / ("bareframe-" + std::to_string(bareframe->pid()) + ".png")).string();
     const QImage image(QString::fromStdString(testsupport::CaptureWindow(window, shot)));
     std::filesystem::remove(shot);
     ASSERT_EQ(image.size(), QSize(BareWidth, BareHeight));

@@ -44,12 +44,14 @@ TEST_F(BlendviewOpaque, PicturesShowOpaqueAndTheirBytesStay) {
             row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<std::uint32_t>(fourth[(x + y) % std::size(fourth)]) << 24);
         }
     }
-    std::vector<std::uint8_t> written(view->bits, view->bits + static_cast<std::ptrdiff_t>(view->height) * view->stride);
+    std::vector<std::uint8_t> written(view->bits,
+                                      view->bits + static_cast<std::ptrdiff_t>(view->height) * view->stride);
 
     const QImage shown = Shown("Picture1");
     int seeThrough = 0, wrongColour = 0;
     for (int y = 0; y < view->height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(written.data() + static_cast<std::ptrdiff_t>(y) * view->stride);
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(written.data() + static_cast<std::ptrdiff_t>(y) * view->stride);
         for (int x = 0; x < view->width; ++x) {
             const QRgb pixel = shown.pixel(x, y);
             if (qAlpha(pixel) != 255) ++seeThrough;

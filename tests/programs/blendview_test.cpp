@@ -42,8 +42,8 @@ TEST_F(Blendview, WindowIsBuiltAsDescribed) {
     EXPECT_EQ(frame::testing::Widget("Form1")->size(), QSize(430, 425));
     EXPECT_EQ(Caption(), "半透明表示サンプル");
     const std::pair<const char*, QRect> places[] = {
-        {"Picture1", {8, 8, 200, 200}},    {"Picture2", {216, 8, 200, 200}}, {"Picture3", {8, 216, 200, 200}},
-        {"Command1", {224, 216, 81, 25}},  {"Command2", {320, 216, 81, 25}}, {"Label1", {224, 248, 193, 161}},
+        {"Picture1", {8, 8, 200, 200}},   {"Picture2", {216, 8, 200, 200}}, {"Picture3", {8, 216, 200, 200}},
+        {"Command1", {224, 216, 81, 25}}, {"Command2", {320, 216, 81, 25}}, {"Label1", {224, 248, 193, 161}},
     };
     for (const auto& [name, rect] : places) EXPECT_EQ(frame::testing::Widget(name)->geometry(), rect) << name;
     EXPECT_EQ(qobject_cast<QPushButton*>(frame::testing::Widget("Command1"))->text().toStdString(), "初期化");
@@ -85,8 +85,8 @@ TEST_F(Blendview, ElapsedTimeIsRightAcrossBothWrapsOfTheCounter) {
     testsupport::ScriptClock({prepare.start, prepare.end, draw.start, draw.end});
     Click("Command1");
     Click("Command2");
-    EXPECT_EQ(Caption(), std::string("半透明表示サンプル　初期化所要時間：") + prepare.shown + "ミリ秒　作画所要時間：" +
-                             draw.shown + "ミリ秒");
+    EXPECT_EQ(Caption(), std::string("半透明表示サンプル　初期化所要時間：") + prepare.shown +
+                             "ミリ秒　作画所要時間：" + draw.shown + "ミリ秒");
 
     // The signed step, 2147483647 -> 2147483648, no longer stops the program.
     frame::testing::StopProgram();
@@ -121,14 +121,12 @@ TEST_F(Blendview, ChannelSumsFollowTheCarryPasses) {
         std::uint32_t first, second, blend;  // 0x00RRGGBB
     };
     const Case cases[] = {
-        {0xFFFFFF, 0xFFFFFF, 0xFFFFFF},  // white + white: the first carry saturates
-        {0xFFFFFF, 0x000000, 0x808080},  // white + black: h(255) = 128
-        {0x000000, 0x000000, 0x000000},
-        {0x010305, 0x010305, 0x000404},  // identical: 2h(v)
-        {0x070000, 0x070000, 0x080000},
-        {0x650000, 0x330000, 0x4C0000},  // 101 and 51 give 76
-        {0x00FE00, 0x000200, 0x008000},  // 254 and 2: the carry runs all seven passes
-        {0xFF0000, 0x0000FF, 0x800080},  // (255,0,0) halves to 128 in red only
+        {0xFFFFFF, 0xFFFFFF, 0xFFFFFF},                                  // white + white: the first carry saturates
+        {0xFFFFFF, 0x000000, 0x808080},                                  // white + black: h(255) = 128
+        {0x000000, 0x000000, 0x000000}, {0x010305, 0x010305, 0x000404},  // identical: 2h(v)
+        {0x070000, 0x070000, 0x080000}, {0x650000, 0x330000, 0x4C0000},  // 101 and 51 give 76
+        {0x00FE00, 0x000200, 0x008000},                                  // 254 and 2: the carry runs all seven passes
+        {0xFF0000, 0x0000FF, 0x800080},                                  // (255,0,0) halves to 128 in red only
         {0x7F7F7F, 0x818181, 0x808080},
     };
     std::vector<std::uint32_t> first, second;
@@ -142,8 +140,8 @@ TEST_F(Blendview, ChannelSumsFollowTheCarryPasses) {
     Click("Command2");
     const QImage result = frame::testing::PictureImage("Picture3");
     for (size_t i = 0; i < std::size(cases); ++i) {
-        EXPECT_EQ(result.pixel(static_cast<int>(i), 0) & 0xFFFFFF, cases[i].blend) << std::hex << cases[i].first << " + "
-                                                                                     << cases[i].second;
+        EXPECT_EQ(result.pixel(static_cast<int>(i), 0) & 0xFFFFFF, cases[i].blend)
+            << std::hex << cases[i].first << " + " << cases[i].second;
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "compositor_session.h"
 #include "image_search.h"
 

@@ -61,7 +61,8 @@ TEST_F(ProgramsOnX, GrabmoveMovesAlsoWithoutAWindowManager) {
     std::unique_ptr<Program> grabmove;
     const unsigned long window = Show(grabmove, PROGRAM_EXECUTABLE, false);
     ASSERT_NE(window, 0u);
-    CheckDrags(window, {{"label", 100, 50, 1, true}, {"label", 100, 50, 3, false}, {"bottom strip", 150, 105, 1, true}});
+    CheckDrags(window,
+               {{"label", 100, 50, 1, true}, {"label", 100, 50, 3, false}, {"bottom strip", 150, 105, 1, true}});
 }
 
 }  // namespace

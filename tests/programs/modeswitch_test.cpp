@@ -48,7 +48,8 @@ std::vector<std::tuple<int, int, int>> XrandrModes() {
         if (!std::regex_match(line, m, size)) break;
         const std::string rates = m[3].str();
         for (auto it = std::sregex_iterator(rates.begin(), rates.end(), rate); it != std::sregex_iterator(); ++it) {
-            modes.emplace_back(std::stoi(m[1].str()), std::stoi(m[2].str()), static_cast<int>(std::lround(std::stod((*it)[1].str()))));
+            modes.emplace_back(std::stoi(m[1].str()), std::stoi(m[2].str()),
+                               static_cast<int>(std::lround(std::stod((*it)[1].str()))));
         }
     }
     std::sort(modes.begin(), modes.end());
@@ -56,7 +57,9 @@ std::vector<std::tuple<int, int, int>> XrandrModes() {
     return modes;
 }
 
-std::string LabelText(const char* name) { return qobject_cast<QLabel*>(frame::testing::Widget(name))->text().toStdString(); }
+std::string LabelText(const char* name) {
+    return qobject_cast<QLabel*>(frame::testing::Widget(name))->text().toStdString();
+}
 
 class Modeswitch : public testsupport::ProgramTest {
 protected:

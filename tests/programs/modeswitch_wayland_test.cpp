@@ -20,17 +20,20 @@ namespace {
 
 using testsupport::MutterSession;
 
-std::string LabelText(const char* name) { return qobject_cast<QLabel*>(frame::testing::Widget(name))->text().toStdString(); }
+std::string LabelText(const char* name) {
+    return qobject_cast<QLabel*>(frame::testing::Widget(name))->text().toStdString();
+}
 
 class ModeswitchOnMutter : public ::testing::Test {
 protected:
     void Start(int monitors) {
         const std::string why = MutterSession::Unavailable();
         if (!why.empty()) GTEST_SKIP() << why;
-        session_ = std::make_unique<MutterSession>(
-            MutterSession::Options{.modeSpecs = MutterSession::Options{}.modeSpecs, .monitors = monitors, .scales = ""});
+        session_ = std::make_unique<MutterSession>(MutterSession::Options{
+            .modeSpecs = MutterSession::Options{}.modeSpecs, .monitors = monitors, .scales = ""});
         ASSERT_TRUE(session_->ok()) << session_->Diagnostics();
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
+        frame::testing::SetMessageBoxHook(
+            [this](const std::string&, const std::string& text) { messages_.push_back(text); });
         frame::testing::StartProgram();
     }
     void TearDown() override {

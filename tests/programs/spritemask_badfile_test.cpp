@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 #include "bad_files.h"
 
@@ -22,10 +22,12 @@ TEST(SpritemaskBadFile, APictureThatIsNoFileStopsTheProgramAtOnceWithTheFileErro
             SCOPED_TRACE(std::string(picture) + " as a " + kind);
             fs::remove_all(folder);
             fs::create_directories(folder);
-            for (const char* each : {"haikei.bmp", "pic1.bmp", "pic2.bmp"}) fs::copy_file(fs::path(PROGRAM_SOURCE_DIR) / each, folder / each);
+            for (const char* each : {"haikei.bmp", "pic1.bmp", "pic2.bmp"})
+                fs::copy_file(fs::path(PROGRAM_SOURCE_DIR) / each, folder / each);
             const int socket = testsupport::MakeNoFile(kind, folder / picture);
             std::vector<std::string> messages;
-            frame::testing::SetMessageBoxHook([&](const std::string& title, const std::string& text) { messages.push_back(title + "|" + text); });
+            frame::testing::SetMessageBoxHook(
+                [&](const std::string& title, const std::string& text) { messages.push_back(title + "|" + text); });
             fs::current_path(folder);
             {
                 testsupport::Watchdog watchdog(std::string("spritemask's start with ") + picture + " as a " + kind);

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <unistd.h>
+#include <filesystem>
 
 #include "program_fixture.h"
 
@@ -127,7 +127,8 @@ TEST(SpritemaskWithoutFiles, StopsWithTheRunTimeMessageBeforeTheWindowShows) {
     std::filesystem::create_directories(empty);
     std::filesystem::current_path(empty);
     std::vector<std::string> messages;
-    frame::testing::SetMessageBoxHook([&](const std::string& title, const std::string& text) { messages.push_back(title + "|" + text); });
+    frame::testing::SetMessageBoxHook(
+        [&](const std::string& title, const std::string& text) { messages.push_back(title + "|" + text); });
     frame::testing::StartProgram();
     std::filesystem::current_path(previous);
     std::filesystem::remove_all(empty);

@@ -37,8 +37,8 @@ TEST(SpritemaskOnWayland, TheAndCompositionShowsBlackWhereItDrewBlack) {
     ASSERT_GT(program, 0) << session.Diagnostics();
     // Focus starts on the first button of the form (Command5); four tabs on is "背景作画" (Command1),
     // one back from there "マスクとＡＮＤ合成" (Command2).
-    ASSERT_TRUE(session.Type({"-s", "300", "-d", "50", "-k", "Tab", "-k", "Tab", "-k", "Tab", "-k", "Tab", "-k", "space",
-                              "-M", "shift", "-k", "Tab", "-m", "shift", "-k", "space", "-s", "300"}));
+    ASSERT_TRUE(session.Type({"-s", "300",   "-d", "50",    "-k", "Tab", "-k", "Tab",   "-k", "Tab",   "-k", "Tab",
+                              "-k", "space", "-M", "shift", "-k", "Tab", "-m", "shift", "-k", "space", "-s", "300"}));
     const std::string shot = session.dir() + "/screen.png";
     ASSERT_TRUE(session.Screenshot(shot));
     testsupport::StopProcess(program);

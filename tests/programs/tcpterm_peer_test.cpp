@@ -42,7 +42,9 @@ protected:
     }
     void TearDown() override { frame::testing::StopProgram(); }
 
-    static bool WaitFor(const std::function<bool()>& condition, int ms = 10000) { return QTest::qWaitFor(condition, ms); }
+    static bool WaitFor(const std::function<bool()>& condition, int ms = 10000) {
+        return QTest::qWaitFor(condition, ms);
+    }
     static void ClickCheck1() { QTest::mouseClick(frame::testing::Widget("Check1"), Qt::LeftButton); }
     static void Connect(const LoopbackPeer& peer) {
         Text1.setText("127.0.0.1");
@@ -99,7 +101,9 @@ TEST_F(TcptermPeer, ACharacterSplitAcrossArrivalsShowsWhole) {
         NoDelay(fd);
         winsocktest::WriteAll(fd, std::string("\x8A"));
         Pause(300ms);
-        winsocktest::WriteAll(fd, std::string("\xBF\x8E\x9A" "A\0B\r\n", 8));
+        winsocktest::WriteAll(fd, std::string("\xBF\x8E\x9A"
+                                              "A\0B\r\n",
+                                              8));
         Pause(300ms);
         winsocktest::WriteAll(fd, std::string("A\x82"));
         Pause(300ms);
@@ -135,7 +139,8 @@ TEST_F(TcptermPeer, FiftyLinesEachSplitInsideACharacterShowRight) {
 TEST_F(TcptermPeer, AFloodOfJapaneseLinesInOddSizedWritesShowsExactlyWhatWasSent) {
     std::string sent;
     for (int i = 0; sent.size() < 2 * 1024 * 1024; ++i) {
-        sent += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8D\x73 " + std::to_string(i) + " \xB1\xB2\x83\x4A\x83\x69\r\n";  // 日本語の行 n ｱｲカナ
+        sent += "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x8D\x73 " + std::to_string(i) +
+                " \xB1\xB2\x83\x4A\x83\x69\r\n";  // 日本語の行 n ｱｲカナ
     }
     LoopbackPeer peer([&](int& fd, int) {
         NoDelay(fd);
@@ -143,12 +148,14 @@ TEST_F(TcptermPeer, AFloodOfJapaneseLinesInOddSizedWritesShowsExactlyWhatWasSent
         std::size_t at = 0;
         for (int n = 0; at < sent.size(); ++n) {
             const std::size_t size = std::min(sent.size() - at, sizes[n % std::size(sizes)]);
-            if (!winsocktest::WriteAll(fd, std::span(reinterpret_cast<const std::uint8_t*>(sent.data()) + at, size))) return;
+            if (!winsocktest::WriteAll(fd, std::span(reinterpret_cast<const std::uint8_t*>(sent.data()) + at, size)))
+                return;
             at += size;
         }
     });
     Connect(peer);
-    const std::string expected = "Text4" + frame::BytesToText(std::span(reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()));
+    const std::string expected =
+        "Text4" + frame::BytesToText(std::span(reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()));
     ASSERT_TRUE(WaitFor([&] { return Check1.value() == 0; }, 60000));
     const std::string shown = Text4.text();
     const auto mismatch = std::mismatch(shown.begin(), shown.end(), expected.begin(), expected.end());

@@ -36,7 +36,9 @@ protected:
         ProgramTest::TearDown();
     }
 
-    static bool WaitFor(const std::function<bool()>& condition, int ms = 5000) { return QTest::qWaitFor(condition, ms); }
+    static bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
+        return QTest::qWaitFor(condition, ms);
+    }
     static bool SendEnabled() { return frame::testing::Widget("Command1")->isEnabled(); }
     static void CheckByUser() { Click("Check1"); }
 
@@ -105,8 +107,10 @@ TEST_F(Tcpterm, ArrivalsAppendAtTheEndDroppingTheUsersSelection) {
 TEST_F(Tcpterm, EveryByteOfALargeStreamIsShownInOrder) {
     ConnectToPeer();
     std::string sent;
-    for (int i = 0; sent.size() < 2 * 1024 * 1024; ++i) sent += "line " + std::to_string(i) + " abcdefghijklmnopqrstuvwxyz\r\n";
-    for (size_t at = 0; at < sent.size(); at += 4096) peer_->write(sent.data() + at, static_cast<qint64>(std::min<size_t>(4096, sent.size() - at)));
+    for (int i = 0; sent.size() < 2 * 1024 * 1024; ++i)
+        sent += "line " + std::to_string(i) + " abcdefghijklmnopqrstuvwxyz\r\n";
+    for (size_t at = 0; at < sent.size(); at += 4096)
+        peer_->write(sent.data() + at, static_cast<qint64>(std::min<size_t>(4096, sent.size() - at)));
     const std::string expected = "Text4" + sent;
     ASSERT_TRUE(WaitFor([&] { return Text4.textLength() >= static_cast<std::int32_t>(expected.size()); }, 30000));
     const std::string shown = Text4.text();
@@ -135,7 +139,9 @@ TEST_F(Tcpterm, ThePeersCloseUnchecksTheBoxAndSendStaysEnabled) {
 
 TEST_F(Tcpterm, AnErrorWhileConnectedIsShownAndLeavesTheWindowAsItWas) {
     ConnectToPeer();
-    struct linger abort{1, 0};
+    struct linger abort {
+        1, 0
+    };
     setsockopt(static_cast<int>(peer_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
     peer_->abort();
     ASSERT_TRUE(WaitFor([&] { return !messages_.empty(); }));

@@ -41,9 +41,9 @@ TEST_F(Tickplot, StartDrawsTheGridAndTheDiagonalThenDisablesItself) {
     };
     const Case cases[] = {
         {250, 500, Black}, {499, 500, Black}, {500, 500, White},  // the bottom line stops short of its end
-        {250, 400, Black}, {250, 0, Black},   {0, 0, Black},      {500, 0, Black},  // the diagonal ends short of it
-        {500, 250, Black}, {100, 250, Black}, {0, 250, Black},    {50, 50, White},
-        {0, 500, Blue},    {250, 250, Blue},  {100, 400, Blue},   {499, 1, Blue},   {320, 150, White},
+        {250, 400, Black}, {250, 0, Black},   {0, 0, Black},     {500, 0, Black},  // the diagonal ends short of it
+        {500, 250, Black}, {100, 250, Black}, {0, 250, Black},   {50, 50, White},   {0, 500, Blue},
+        {250, 250, Blue},  {100, 400, Blue},  {499, 1, Blue},    {320, 150, White},
     };
     for (const auto& c : cases) EXPECT_EQ(PixelAt(c.x, c.y), c.colour) << c.x << "," << c.y;
 }

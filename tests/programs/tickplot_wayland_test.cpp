@@ -36,7 +36,8 @@ TEST(TickplotOnWayland, TheGridShowsBlackWhereItDrewBlack) {
     const QImage screen(QString::fromStdString(shot));
     ASSERT_FALSE(screen.isNull());
     const testsupport::Found found = testsupport::BestMatch(screen, drawn);
-    EXPECT_GT(found.matching, drawn.width() * drawn.height() * 99 / 100) << "at best at " << found.at.x() << "," << found.at.y();
+    EXPECT_GT(found.matching, drawn.width() * drawn.height() * 99 / 100)
+        << "at best at " << found.at.x() << "," << found.at.y();
     const testsupport::BlackCount black = testsupport::BlackShown(screen, drawn, found.at);
     EXPECT_GT(black.drawn, 5000);
     EXPECT_EQ(black.shown, black.drawn);

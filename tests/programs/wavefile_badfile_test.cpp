@@ -23,7 +23,8 @@ class WavefileBadFile : public ::testing::Test {
 protected:
     void SetUp() override {
         audio_.emplace();
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
+        frame::testing::SetMessageBoxHook(
+            [this](const std::string&, const std::string& text) { messages_.push_back(text); });
         frame::testing::StartProgram();
     }
     void TearDown() override {
@@ -57,7 +58,9 @@ TEST_F(WavefileBadFile, FilesThatLieAboutTheirSizePlayWhatIsThereOrNothing) {
     const auto frames = testsupport::DistinctFrames(1000);
     Bytes claim = testsupport::DeviceFormatWav(frames);  // 1 KiB whose sizes claim 1 MiB
     claim.resize(1024);
-    for (int i = 0; i < 4; ++i) claim[4 + static_cast<std::size_t>(i)] = claim[40 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((1u << 20) >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        claim[4 + static_cast<std::size_t>(i)] = claim[40 + static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>((1u << 20) >> (8 * i));
     audio_->Put(kSoundPath, claim);
     Play();
     ASSERT_TRUE(winmm::WaitForSoundIdleForTesting(3s));

@@ -23,7 +23,8 @@ TEST(WavefileOnPipewire, TheChimeReachesTheServer) {
     ASSERT_TRUE(session.ok()) << session.Diagnostics();
     setenv("SDL_AUDIODRIVER", "pipewire", 1);
     unsetenv("SUITE_DRIVE_C");  // the chime the suite ships
-    const testsupport::WavSound chime = testsupport::ReadWav16(PROJECT_DRIVE_C "/Windows/Media/The Microsoft Sound.wav");
+    const testsupport::WavSound chime =
+        testsupport::ReadWav16(PROJECT_DRIVE_C "/Windows/Media/The Microsoft Sound.wav");
     ASSERT_GT(chime.rate, 0);
     const testsupport::Loudness played = testsupport::Measure(chime.samples);
 
@@ -38,7 +39,8 @@ TEST(WavefileOnPipewire, TheChimeReachesTheServer) {
     EXPECT_GT(heard.peak, played.peak / 3) << session.Diagnostics();
     // As long from its first loud moment to its last as the chime itself, within a tenth.
     const double playedSeconds = static_cast<double>(played.last - played.first) / chime.rate;
-    const double heardSeconds = static_cast<double>(heard.last - heard.first) / testsupport::PipewireSession::kRecordRate;
+    const double heardSeconds =
+        static_cast<double>(heard.last - heard.first) / testsupport::PipewireSession::kRecordRate;
     EXPECT_NEAR(heardSeconds, playedSeconds, playedSeconds / 10);
 }
 

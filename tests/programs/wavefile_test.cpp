@@ -56,8 +56,10 @@ TEST_F(Wavefile, APressWhileItPlaysStartsItAgain) {
     // Part of the first play, then the whole sound from its beginning.
     const auto heard = audio_->Listen();
     ASSERT_GT(heard.Length(), sound.size());
-    EXPECT_TRUE(std::equal(sound.begin(), sound.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - sound.size())));
-    EXPECT_TRUE(std::equal(sound.begin(), sound.begin() + 100, heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
+    EXPECT_TRUE(std::equal(sound.begin(), sound.end(),
+                           heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - sound.size())));
+    EXPECT_TRUE(std::equal(sound.begin(), sound.begin() + 100,
+                           heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
 }
 
 TEST_F(Wavefile, WithoutTheFileAPressGivesNeitherSoundNorMessage) {

@@ -28,7 +28,8 @@ protected:
     void SetUp() override {
         audio_.emplace();
         WaveData.clear();
-        frame::testing::SetMessageBoxHook([this](const std::string&, const std::string& text) { messages_.push_back(text); });
+        frame::testing::SetMessageBoxHook(
+            [this](const std::string&, const std::string& text) { messages_.push_back(text); });
         frame::testing::StartProgram();
     }
     void TearDown() override {
@@ -50,7 +51,8 @@ TEST_F(WavememoryBadFile, ImagesThatLieAboutTheirSizeLoadAndPlayTwiceAndTheProgr
     Put32(claim, 4, 1u << 20);
     Put32(claim, 40, 1u << 20);
     const Bytes seven{'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF};
-    const std::pair<const char*, const Bytes*> cases[] = {{"44-byte lie", &lie}, {"1 MiB on 1 KiB", &claim}, {"7 bytes", &seven}};
+    const std::pair<const char*, const Bytes*> cases[] = {
+        {"44-byte lie", &lie}, {"1 MiB on 1 KiB", &claim}, {"7 bytes", &seven}};
     for (const auto& [name, image] : cases) {
         SCOPED_TRACE(name);
         audio_->Put(kSoundPath, *image);

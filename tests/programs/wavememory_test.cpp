@@ -72,7 +72,8 @@ TEST_F(Wavememory, ALoadWhilePlayingReplacesTheBufferSafely) {
     const auto heard = audio_->Listen();
     // The first sound gave way to the second, heard whole at the end.
     ASSERT_GE(heard.Length(), second.size());
-    EXPECT_TRUE(std::equal(second.begin(), second.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - second.size())));
+    EXPECT_TRUE(std::equal(second.begin(), second.end(),
+                           heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - second.size())));
 }
 
 TEST_F(Wavememory, AMissingFileLoadsAsEmptyAndThenPlaysNothing) {

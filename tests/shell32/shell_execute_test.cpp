@@ -68,7 +68,7 @@ TEST_F(ShellExecute, TheVerbIsOpenOrDefault) {
         const char* verb;
         bool opens;
     };
-    const Case cases[] = {{"open", true}, {"Open", true}, {nullptr, true}, {"", true},
+    const Case cases[] = {{"open", true},   {"Open", true},  {nullptr, true},    {"", true},
                           {"print", false}, {"edit", false}, {"explore", false}, {"opens", false}};
     size_t opened = 0;
     for (const Case& c : cases) {

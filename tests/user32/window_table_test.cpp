@@ -63,13 +63,9 @@ TEST(WindowFrame, StandardFramesAreThoseOfWindowsAt96Dpi) {
         QMargins frame;
     };
     const Case cases[] = {
-        {Sizable, QMargins(4, 23, 4, 4)},
-        {FixedSingle, QMargins(3, 22, 3, 3)},
-        {Sizable ^ Flip, QMargins()},
+        {Sizable, QMargins(4, 23, 4, 4)},           {FixedSingle, QMargins(3, 22, 3, 3)}, {Sizable ^ Flip, QMargins()},
         {FixedSingle ^ Flip, QMargins(4, 4, 4, 4)},  // sizing border, no caption
-        {WS_BORDER, QMargins(1, 1, 1, 1)},
-        {WS_DLGFRAME, QMargins(3, 3, 3, 3)},
-        {WS_POPUP, QMargins()},
+        {WS_BORDER, QMargins(1, 1, 1, 1)},          {WS_DLGFRAME, QMargins(3, 3, 3, 3)},  {WS_POPUP, QMargins()},
     };
     for (const Case& c : cases) EXPECT_EQ(user32::StandardFrame(c.style), c.frame) << std::hex << c.style;
 }
@@ -152,13 +148,15 @@ TEST(WindowPosition, ShowAndHideFlags) {
     Window window(Sizable);
     EXPECT_TRUE(user32::SetWindowPos(window.handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW));
     EXPECT_TRUE(window.widget()->isVisible());
-    EXPECT_TRUE(user32::SetWindowPos(window.handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW));
+    EXPECT_TRUE(
+        user32::SetWindowPos(window.handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW));
     EXPECT_FALSE(window.widget()->isVisible());
 }
 
 TEST(WindowLongs, StylesAreThirtyTwoBitValues) {
     Window popup(WS_POPUP | WS_CLIPCHILDREN);
-    EXPECT_EQ(user32::GetWindowLongA(popup.handle(), GWL_STYLE), static_cast<LONG_PTR>(static_cast<LONG>(WS_POPUP | WS_CLIPCHILDREN)));
+    EXPECT_EQ(user32::GetWindowLongA(popup.handle(), GWL_STYLE),
+              static_cast<LONG_PTR>(static_cast<LONG>(WS_POPUP | WS_CLIPCHILDREN)));
     EXPECT_LT(user32::GetWindowLongA(popup.handle(), GWL_STYLE), 0);
     user32::SetWindowLongA(popup.handle(), GWL_STYLE, (LONG_PTR{1} << 40) | WS_CAPTION);
     EXPECT_EQ(user32::GetWindowLongA(popup.handle(), GWL_STYLE), static_cast<LONG_PTR>(WS_CAPTION));

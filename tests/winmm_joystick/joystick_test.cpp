@@ -42,7 +42,8 @@ LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 // A window procedure that gives the capture up on the first message it gets.
 LRESULT ReleasingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     RecordingProcedure(window, message, wParam, lParam);
-    if (IsJoystickMessage(message)) winmm::joyReleaseCapture(message == MM_JOY1MOVE || message == MM_JOY1BUTTONDOWN ? 0 : 1);
+    if (IsJoystickMessage(message))
+        winmm::joyReleaseCapture(message == MM_JOY1MOVE || message == MM_JOY1BUTTONDOWN ? 0 : 1);
     return 0;
 }
 
@@ -71,9 +72,7 @@ JOYINFOEX Read(UINT id, MMRESULT expected = JOYERR_NOERROR) {
 
 class JoystickTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(testsupport::VirtualJoystick::InitSubsystem()) << SDL_GetError();
-    }
+    static void SetUpTestSuite() { ASSERT_TRUE(testsupport::VirtualJoystick::InitSubsystem()) << SDL_GetError(); }
 
     void SetUp() override {
         SDL_JoystickUpdate();
@@ -123,7 +122,7 @@ TEST_F(JoystickTest, AxesButtonsAndHatInWindowsUnits) {
         Uint8 hat;
         DWORD pov;
     } hats[] = {{SDL_HAT_CENTERED, JOY_POVCENTERED}, {SDL_HAT_UP, JOY_POVFORWARD}, {SDL_HAT_RIGHT, JOY_POVRIGHT},
-                {SDL_HAT_DOWN, JOY_POVBACKWARD},     {SDL_HAT_LEFT, JOY_POVLEFT},    {SDL_HAT_LEFTUP, 31500}};
+                {SDL_HAT_DOWN, JOY_POVBACKWARD},     {SDL_HAT_LEFT, JOY_POVLEFT},  {SDL_HAT_LEFTUP, 31500}};
     for (const auto& h : hats) {
         stick.Hat(h.hat);
         EXPECT_EQ(Read(JOYSTICKID1).dwPOV, h.pov) << int{h.hat};

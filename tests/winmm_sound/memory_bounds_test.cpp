@@ -140,7 +140,8 @@ TEST_F(MemoryBounds, LyingShortAndUnknownBuffersAreSafe) {
 
     // A buffer whose length cannot be known is not read: it counts as unplayable.
     const Bytes good = DeviceFormatWav(DistinctFrames(500));
-    EXPECT_EQ(winmm::sndPlaySoundA(reinterpret_cast<LPCSTR>(good.data()), SND_SYNC | SND_NODEFAULT | SND_MEMORY), FALSE);
+    EXPECT_EQ(winmm::sndPlaySoundA(reinterpret_cast<LPCSTR>(good.data()), SND_SYNC | SND_NODEFAULT | SND_MEMORY),
+              FALSE);
     EXPECT_TRUE(audio_->Listen().Silent());
 }
 
@@ -155,7 +156,8 @@ TEST_F(MemoryBounds, ABufferFreedWhileItsSoundPlaysIsNeverReadAgain) {
     ASSERT_TRUE(winmm::WaitForSoundIdleForTesting(3s));
     const auto heard = audio_->Listen();
     ASSERT_GE(heard.Length(), second.size());
-    EXPECT_TRUE(std::equal(second.begin(), second.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - second.size())));
+    EXPECT_TRUE(std::equal(second.begin(), second.end(),
+                           heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.last - second.size())));
 }
 
 // Called on the test's own thread (SDL keeps per-thread state that a thread of the test's would

@@ -17,9 +17,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/codepage.h"
 #include "disk_audio.h"
 #include "platform/buffers.h"
+#include "platform/codepage.h"
 #include "winmm/sound.h"
 
 namespace {
@@ -68,7 +68,9 @@ protected:
     }
 
     // Files are reached the way programs reach them: by Windows paths on drive C.
-    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes) { return audio_->Put(name, bytes); }
+    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        return audio_->Put(name, bytes);
+    }
 
     std::string PutSeed(const std::string& name) { return Put(name, ReadFile(std::string(WAV_SEEDS) + "/" + name)); }
 
@@ -81,7 +83,8 @@ TEST_F(SoundTest, SoundInTheDeviceFormatReachesTheDeviceUnchanged) {
     ASSERT_EQ(winmm::sndPlaySoundA(path.c_str(), SND_SYNC | SND_NODEFAULT), TRUE);
     const Heard heard = Listen();
     ASSERT_EQ(heard.Length(), frames.size());
-    EXPECT_TRUE(std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
+    EXPECT_TRUE(
+        std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
 }
 
 TEST_F(SoundTest, AnotherRateKeepsItsLength) {
@@ -94,9 +97,9 @@ TEST_F(SoundTest, AnotherRateKeepsItsLength) {
 // Every encoding SDL decodes, at its own rate and channel count, plays for its own length.
 TEST_F(SoundTest, EveryEncodingPlaysForItsLength) {
     const char* const seeds[] = {
-        "pcm_u8_mono_11025.wav",  "pcm_s16_stereo_44100.wav", "pcm_s24_mono_48000.wav",
-        "pcm_s32_stereo_22050.wav", "float32_mono_32000.wav", "mulaw_mono_8000.wav",
-        "alaw_mono_8000.wav",     "ima_adpcm_mono_22050.wav", "ms_adpcm_stereo_22050.wav",
+        "pcm_u8_mono_11025.wav",    "pcm_s16_stereo_44100.wav", "pcm_s24_mono_48000.wav",
+        "pcm_s32_stereo_22050.wav", "float32_mono_32000.wav",   "mulaw_mono_8000.wav",
+        "alaw_mono_8000.wav",       "ima_adpcm_mono_22050.wav", "ms_adpcm_stereo_22050.wav",
     };
     for (const char* seed : seeds) {
         SCOPED_TRACE(seed);
@@ -142,7 +145,8 @@ TEST_F(SoundTest, ASecondPlayStartsTheSoundAgainFromItsBeginning) {
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_NEAR(static_cast<double>(starts[1] - starts[0]), 0.3 * kDeviceRate, 0.1 * kDeviceRate);
     EXPECT_EQ(heard.last - starts[1], frames.size());
-    EXPECT_TRUE(std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(starts[1])));
+    EXPECT_TRUE(
+        std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(starts[1])));
 }
 
 TEST_F(SoundTest, NullStopsTheSound) {
@@ -186,7 +190,8 @@ TEST_F(SoundTest, MemoryImageIsCopiedBeforeTheCallReturns) {
     ASSERT_TRUE(winmm::WaitForSoundIdleForTesting(3s));
     const Heard heard = Listen();
     ASSERT_EQ(heard.Length(), frames.size());
-    EXPECT_TRUE(std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
+    EXPECT_TRUE(
+        std::equal(frames.begin(), frames.end(), heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
 }
 
 // Without SND_NODEFAULT an unplayable sound gives our beep (about 0.22 s); with it, silence and FALSE.
@@ -212,10 +217,10 @@ TEST_F(SoundTest, BrokenImagesNeverCrash) {
         BOOL played;
     };
     const Case cases[] = {
-        {"garbage.bin", FALSE},       {"truncated_header.wav", FALSE}, {"truncated_data.wav", TRUE},
-        {"list_before_fmt.wav", TRUE}, {"data_before_fmt.wav", TRUE},  {"huge_chunk.wav", FALSE},
-        {"zero_channels.wav", FALSE}, {"zero_block_align.wav", FALSE}, {"riff_size_tiny.wav", FALSE},
-        {"trailing_bytes.wav", TRUE}, {"short_fmt.wav", FALSE},         {"odd_data.wav", TRUE},
+        {"garbage.bin", FALSE},        {"truncated_header.wav", FALSE}, {"truncated_data.wav", TRUE},
+        {"list_before_fmt.wav", TRUE}, {"data_before_fmt.wav", TRUE},   {"huge_chunk.wav", FALSE},
+        {"zero_channels.wav", FALSE},  {"zero_block_align.wav", FALSE}, {"riff_size_tiny.wav", FALSE},
+        {"trailing_bytes.wav", TRUE},  {"short_fmt.wav", FALSE},        {"odd_data.wav", TRUE},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.seed);
@@ -242,7 +247,8 @@ TEST_F(SoundTest, CutOffDataPlaysWhatIsThere) {
     ASSERT_EQ(winmm::sndPlaySoundA(path.c_str(), SND_SYNC | SND_NODEFAULT), TRUE);
     const Heard heard = Listen();
     ASSERT_EQ(heard.Length(), 599u);
-    EXPECT_TRUE(std::equal(frames.begin(), frames.begin() + 599, heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
+    EXPECT_TRUE(std::equal(frames.begin(), frames.begin() + 599,
+                           heard.frames.begin() + static_cast<std::ptrdiff_t>(heard.first)));
 }
 
 TEST_F(SoundTest, WindowsPathsFindTheFileUnderDriveC) {

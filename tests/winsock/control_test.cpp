@@ -189,7 +189,8 @@ TEST(WinsockControl, GetDataTakesWaitingBytesInOrderAndDataArrivalCountsWhatWait
 
     client.log.events.clear();
     sendMore.set_value();
-    ASSERT_TRUE(RunUntil([&] { return client.GetNumber(winsock::BytesReceived) == 10 && client.log.Has("DataArrival"); }));
+    ASSERT_TRUE(
+        RunUntil([&] { return client.GetNumber(winsock::BytesReceived) == 10 && client.log.Has("DataArrival"); }));
     EXPECT_EQ(client.log.events.back().value, 10) << "five old bytes still waiting plus five new";
     EXPECT_EQ(ToText(client.Get({std::monostate{}, std::int32_t{1000}})), "56789abcde");
     EXPECT_EQ(ToText(client.Get()), "") << "nothing waits: the array becomes empty";
@@ -366,9 +367,7 @@ TEST(WinsockControl, ReceivesSixteenMebibytesInOrderWithoutStallingTheLoop) {
     QTimer ticker;
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
     client.ConnectTo("127.0.0.1", peer.port());
     ASSERT_TRUE(client.WaitFor("Connect"));
     sinceTick.start();
@@ -401,12 +400,14 @@ TEST(WinsockControl, UnreadBytesAreHeldBackAndNothingIsLost) {
     const auto waiting = static_cast<std::size_t>(client.GetNumber(winsock::BytesReceived));
     EXPECT_LT(waiting, kTotal) << "the queue is bounded";
     std::size_t received = 0, mismatches = 0;
-    ASSERT_TRUE(RunUntil([&] {
-        const Bytes data = client.Get();
-        for (std::size_t i = 0; i < data.size(); ++i) mismatches += data[i] != PatternByte(received + i);
-        received += data.size();
-        return received >= kTotal;
-    }, 30000));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            const Bytes data = client.Get();
+            for (std::size_t i = 0; i < data.size(); ++i) mismatches += data[i] != PatternByte(received + i);
+            received += data.size();
+            return received >= kTotal;
+        },
+        30000));
     EXPECT_EQ(received, kTotal);
     EXPECT_EQ(mismatches, 0u);
 }
@@ -520,7 +521,8 @@ TEST(WinsockControl, CloseStillDeliversWhatSendDataQueued) {
     client.Call(winsock::SendData, {&block});
     client.Call(winsock::Close);
     EXPECT_EQ(client.State(), SocketState::Closed);
-    ASSERT_TRUE(RunUntil([&] { return outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 20000));
+    ASSERT_TRUE(
+        RunUntil([&] { return outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 20000));
     const auto [closed, bytes] = outcome.get();
     EXPECT_TRUE(closed);
     ASSERT_EQ(bytes.size(), kTotal);

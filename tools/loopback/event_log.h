@@ -29,8 +29,9 @@ public:
             if (onDataArrival) onDataArrival(total);
         });
         QObject::connect(&control, &WinsockControl::CloseEvent, [this] { Add({"Close", 0, {}}); });
-        QObject::connect(&control, &WinsockControl::ErrorEvent,
-                         [this](std::int16_t number, const std::string& text) { Add({"Error", number, text}); });
+        QObject::connect(&control, &WinsockControl::ErrorEvent, [this](std::int16_t number, const std::string& text) {
+            Add({"Error", number, text});
+        });
     }
 
     std::vector<Event> events;

@@ -16,12 +16,12 @@
 namespace frame {
 
 // Handler shapes, one per kind of event.
-using PlainHandler = void (*)();                                            // Click, Load, Timer, ...
+using PlainHandler = void (*)();                                             // Click, Load, Timer, ...
 using MouseHandler = void (*)(short Button, short Shift, float X, float Y);  // MouseDown
-using ArrivalHandler = void (*)(std::int32_t bytesTotal);                   // DataArrival
+using ArrivalHandler = void (*)(std::int32_t bytesTotal);                    // DataArrival
 using SocketErrorHandler = void (*)(std::int16_t Number, std::string& Description, std::int32_t Scode,
-                                    const std::string& Source, const std::string& HelpFile,
-                                    std::int32_t HelpContext, bool& CancelDisplay);  // Error
+                                    const std::string& Source, const std::string& HelpFile, std::int32_t HelpContext,
+                                    bool& CancelDisplay);  // Error
 
 struct HandlerEntry {
     std::string_view name;

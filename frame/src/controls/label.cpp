@@ -61,7 +61,8 @@ using LabelObject = WidgetControl<MouseLabel>;
 
 // The description writes line breaks as CR LF, the label shows each as one break.
 std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildContext& context) {
-    auto* label = new MouseLabel(QString::fromStdString(row.caption.value_or("")).replace("\r\n", "\n"), context.window);
+    auto* label =
+        new MouseLabel(QString::fromStdString(row.caption.value_or("")).replace("\r\n", "\n"), context.window);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment((row.settings.textCentered ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);

@@ -97,7 +97,8 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
                                                      std::max(1, rect.height() - 2 * inset), background);
     if (row.settings.picture) {
         QFile file(":/" + QString::fromStdString(*row.settings.picture));
-        if (!file.open(QIODevice::ReadOnly)) throw std::invalid_argument("embedded picture missing: " + *row.settings.picture);
+        if (!file.open(QIODevice::ReadOnly))
+            throw std::invalid_argument("embedded picture missing: " + *row.settings.picture);
         const QByteArray bytes = file.readAll();
         const auto picture = DecodePicture(
             std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())),
@@ -146,8 +147,8 @@ void PictureBoxObject::putPixel(int x, int y, COLORREF color) {
     const auto view = gdi32::ViewOf(bitmap_);
     if (!view || x < 0 || y < 0 || x >= view->width || y >= view->height) return;
     auto* row = reinterpret_cast<std::uint32_t*>(view->bits + static_cast<ptrdiff_t>(y) * view->stride);
-    row[x] = (static_cast<std::uint32_t>(GetRValue(color)) << 16) | (static_cast<std::uint32_t>(GetGValue(color)) << 8) |
-             GetBValue(color);
+    row[x] = (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
+             (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
 }
 
 // Bresenham, leaving out the last point as a GDI line does; shows at once.
@@ -198,7 +199,9 @@ void PictureBox::setPicture(const Picture& picture) const {
 void PictureBox::refresh() const {
     if (ImageView* view = Box(name()).view()) view->repaint();
 }
-void PictureBox::lineStep(int x, int y, int dx, int dy, COLORREF color) const { Box(name()).lineStep(x, y, dx, dy, color); }
+void PictureBox::lineStep(int x, int y, int dx, int dy, COLORREF color) const {
+    Box(name()).lineStep(x, y, dx, dy, color);
+}
 void PictureBox::pset(int x, int y, COLORREF color) const {
     auto& box = Box(name());
     box.putPixel(x, y, color);

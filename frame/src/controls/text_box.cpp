@@ -14,7 +14,8 @@ namespace {
 
 class TextBoxObject : public ControlObject {
 public:
-    TextBoxObject(ControlDescription description, QLineEdit* line) : ControlObject(std::move(description)), line_(line) {}
+    TextBoxObject(ControlDescription description, QLineEdit* line)
+        : ControlObject(std::move(description)), line_(line) {}
     TextBoxObject(ControlDescription description, QPlainTextEdit* edit)
         : ControlObject(std::move(description)), edit_(edit) {}
     QWidget* widget() const override { return line_ ? static_cast<QWidget*>(line_) : edit_; }
@@ -33,7 +34,8 @@ std::unique_ptr<ControlObject> Build(const ControlDescription& row, const BuildC
     if (row.settings.multiLine) {
         auto* edit = new QPlainTextEdit(context.window);
         edit->setPlainText(QString(text).replace("\r\n", "\n"));
-        edit->setVerticalScrollBarPolicy(row.settings.verticalScrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        edit->setVerticalScrollBarPolicy(row.settings.verticalScrollBar ? Qt::ScrollBarAlwaysOn
+                                                                        : Qt::ScrollBarAlwaysOff);
         edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         ApplyCommonSettings(edit, row);
         return std::make_unique<TextBoxObject>(row, edit);

@@ -25,7 +25,8 @@ public:
             .connect = [&d] { detail::RaiseEvent(d, "Connect"); },
             .dataArrival = [&d](std::int32_t bytesTotal) { detail::RaiseArrivalEvent(d, bytesTotal); },
             .close = [&d] { detail::RaiseEvent(d, "Close"); },
-            .error = [&d](std::int16_t number, const std::string& text) { detail::RaiseSocketErrorEvent(d, number, text); },
+            .error = [&d](std::int16_t number,
+                          const std::string& text) { detail::RaiseSocketErrorEvent(d, number, text); },
         });
     }
 
