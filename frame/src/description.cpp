@@ -3,6 +3,8 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "kinds.h"
+
 namespace frame {
 namespace {
 
@@ -72,18 +74,12 @@ double ParseNumber(std::string_view s, int line) {
     return value;
 }
 
+// The words are the kinds' own, from the one table of kinds.
 ControlKind ParseKind(std::string_view s, int line) {
     s = Trim(s);
-    if (s == "form") return ControlKind::Form;
-    if (s == "command button") return ControlKind::CommandButton;
-    if (s == "label") return ControlKind::Label;
-    if (s == "text box") return ControlKind::TextBox;
-    if (s == "list box") return ControlKind::ListBox;
-    if (s == "check box") return ControlKind::CheckBox;
-    if (s == "picture box") return ControlKind::PictureBox;
-    if (s == "timer") return ControlKind::Timer;
-    if (s == "Winsock control") return ControlKind::Winsock;
-    Fail(line, "unknown kind: " + std::string(s));
+    const ControlKindInfo* info = KindNamed(s);
+    if (info == nullptr) Fail(line, "unknown kind: " + std::string(s));
+    return info->kind;
 }
 
 // "&H00FFFFFF&"

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <array>
+#include <stdexcept>
 
 #include "events.h"
 #include "fonts.h"
